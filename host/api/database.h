@@ -1,0 +1,28 @@
+#pragma once
+
+#include "hostapi_global.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace Corvane::Host {
+
+class ISettingsNode;
+class ITables;
+
+// The open database. ServerName and DatabaseName identify it to the database
+// server's components: for SQLite "sqlite" and the file's absolute path; for
+// PostgreSQL the URL without the database name ("postgresql://user@host:port")
+// and the database's name.
+class CORVANE_HOSTAPI_EXPORT IDatabase
+{
+public:
+    virtual ~IDatabase();
+    virtual ITables *Tables() = 0;
+    virtual std::shared_ptr<ISettingsNode> Settings() = 0;
+    virtual QString ServerName() const = 0;
+    virtual QString DatabaseName() const = 0;
+};
+
+} // namespace Corvane::Host
