@@ -32,17 +32,16 @@ QString storeKey(const QString &classId)
     return QStringLiteral("Classes/") + classId.toLower() + QStringLiteral("/InprocServer");
 }
 
-QLibrary *openLibrary(const QString &path)
+std::unique_ptr<QLibrary> openLibrary(const QString &path)
 {
-    // Libraries stay loaded for the life of the process, as in-process servers do.
-    auto *library = new QLibrary(path);
+    // The library stays loaded for the life of the process, as in-process servers
+    // do: deleting the QLibrary object does not unload it.
+    auto library = std::make_unique<QLibrary>(path);
     library->setLoadHints(QLibrary::ExportExternalSymbolsHint);
-    if (!library->load()) {
-        const QString reason = library->errorString();
-        delete library;
+    if (!library->load())
         raiseError(ErrorNumber::CannotCreateObject, kSource,
-                   QStringLiteral("cannot load the component library %1 (%2)").arg(path, reason));
-    }
+                   QStringLiteral("cannot load the component library %1 (%2)")
+                       .arg(path, library->errorString()));
     return library;
 }
 
@@ -89,7 +88,7 @@ void ComponentRegistry::registerLibrary(const QString &libraryPath)
 {
     if (!QFileInfo::exists(libraryPath))
         raiseError(ErrorNumber::FileNotFound, kSource, libraryPath);
-    QLibrary *library = openLibrary(libraryPath);
+    const std::unique_ptr<QLibrary> library = openLibrary(libraryPath);
     auto registerServer =
         reinterpret_cast<DllRegisterServerFunction>(library->resolve("DllRegisterServer"));
     if (!registerServer)
@@ -104,7 +103,7 @@ void ComponentRegistry::unregisterLibrary(const QString &libraryPath)
 {
     if (!QFileInfo::exists(libraryPath))
         raiseError(ErrorNumber::FileNotFound, kSource, libraryPath);
-    QLibrary *library = openLibrary(libraryPath);
+    const std::unique_ptr<QLibrary> library = openLibrary(libraryPath);
     auto unregisterServer =
         reinterpret_cast<DllUnregisterServerFunction>(library->resolve("DllUnregisterServer"));
     if (!unregisterServer || unregisterServer() != 0)
@@ -137,7 +136,7 @@ std::unique_ptr<QObject> ComponentRegistry::create(const QString &classId) const
     if (path.isEmpty())
         raiseError(ErrorNumber::CannotCreateObject, kSource,
                    QStringLiteral("the class \"%1\" is not registered").arg(classId));
-    QLibrary *library = openLibrary(path);
+    const std::unique_ptr<QLibrary> library = openLibrary(path);
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFunction>(library->resolve("DllGetClassObject"));
     if (!getClassObject)

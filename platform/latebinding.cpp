@@ -121,7 +121,9 @@ QVariant call(QObject *object, const char *name, const QVariantList &arguments)
     QVariant result;
     QGenericReturnArgument ret;
     const QMetaType returnType = method.returnMetaType();
-    if (returnType.id() != QMetaType::Void && returnType.isValid()) {
+    if (returnType.id() == QMetaType::QVariant) {
+        ret = QGenericReturnArgument(returnType.name(), &result); // the method's own variant
+    } else if (returnType.id() != QMetaType::Void && returnType.isValid()) {
         result = QVariant(returnType);
         ret = QGenericReturnArgument(returnType.name(), result.data());
     }

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QSettings>
 
+#include <cmath>
+
 namespace Corvane::Platform {
 
 namespace {
@@ -56,7 +58,7 @@ bool toBooleanStrict(const QString &text)
         return false;
     bool ok = false;
     const double number = QLocale::c().toDouble(trimmed, &ok);
-    if (ok)
+    if (ok && std::isfinite(number))
         return number != 0.0;
     raiseError(ErrorNumber::TypeMismatch, QStringLiteral("Boolean"),
                QStringLiteral("\"%1\" is not a Boolean").arg(text));

@@ -16,7 +16,9 @@ RuntimeError::RuntimeError(std::int32_t number, QString source, QString descript
 QString RuntimeError::toString() const
 {
     const QString hex =
-        QStringLiteral("0x%1").arg(static_cast<std::uint32_t>(m_number), 8, 16, QLatin1Char('0'));
+        QStringLiteral("0x") + QString::number(static_cast<std::uint32_t>(m_number), 16)
+                                   .rightJustified(8, QLatin1Char('0'))
+                                   .toUpper();
     return QStringLiteral("Error %1 (%2) in %3: %4")
         .arg(QString::number(m_number), hex, m_source.isEmpty() ? QStringLiteral("?") : m_source,
              m_description);
@@ -42,6 +44,8 @@ QString standardDescription(std::int32_t number)
         return QStringLiteral("File not found");
     case ErrorNumber::PathFileAccessError:
         return QStringLiteral("Path/File access error");
+    case ErrorNumber::InvalidPropertyValue:
+        return QStringLiteral("Invalid property value");
     case ErrorNumber::ObjectRequired:
         return QStringLiteral("Object required");
     case ErrorNumber::CannotCreateObject:

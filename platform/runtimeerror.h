@@ -17,6 +17,7 @@ constexpr std::int32_t SubscriptOutOfRange = 9;   // no such element / no array 
 constexpr std::int32_t TypeMismatch = 13;         // a value cannot be converted
 constexpr std::int32_t FileNotFound = 53;         // a file does not exist
 constexpr std::int32_t PathFileAccessError = 75;  // a file exists but cannot be used
+constexpr std::int32_t InvalidPropertyValue = 380; // a control rejects a position or size
 constexpr std::int32_t ObjectRequired = 424;      // a null object was used
 constexpr std::int32_t CannotCreateObject = 429;  // class identifier not registered / not creatable
 constexpr std::int32_t MemberNotFound = 438;      // object doesn't support this property or method

@@ -15,7 +15,12 @@ QString tempFolder()
 
 QString createTempFile(const QString &prefix)
 {
-    QTemporaryFile file(QDir::tempPath() + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX"));
+    // QDir::tempPath() is empty when TMPDIR names no existing folder: never fall
+    // back to the file system's root then.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty())
+        return {};
+    QTemporaryFile file(folder + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX"));
     file.setAutoRemove(false);
     if (!file.open())
         return {};

@@ -24,8 +24,10 @@ public:
     Q_INVOKABLE virtual QString CombinePath(const QString &folder, const QString &name) const = 0;
     // The icon resource `name` of the loaded module `module` (the module's file
     // path, as Platform::modulePath gives it) at width x height pixels. A
-    // module's icon resources are the Qt resources ":/modules/<module base
-    // name>/icons/<name>.svg" or ".png". Error 5 when there is none.
+    // module's icon resources are the Qt resources ":/modules/<module
+    // name>/icons/<name>.png", ".svg" or ".xpm", where the module name is the
+    // file name without its library suffix and, for a library, its "lib"
+    // prefix (libcorvane-brimble.so -> corvane-brimble). Error 5 when there is none.
     Q_INVOKABLE virtual QIcon LoadIconResource(const QString &module, const QString &name,
                                                int width, int height) const = 0;
 };
