@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFont>
+#include <QLoggingCategory>
+#include <QString>
+
+#include <exception>
+
+class QWidget;
+
+namespace Brimble {
+
+// The editor windows' diagnostics that do not belong in the debug log.
+Q_DECLARE_LOGGING_CATEGORY(lcEditor)
+
+} // namespace Brimble
+
+// What the add-in's windows share: the font of their design, placing a
+// control by its design geometry (kept in twips), and reporting an error
+// that ends one of their handlers.
+namespace Brimble::FormSupport {
+
+// "Microsoft Sans Serif", 8.25 point, normal weight; where that family is
+// missing, Qt picks a sans serif through the style hint.
+QFont designFont();
+
+// Places the control inside its parent at the twips geometry of the design.
+void place(QWidget *control, float left, float top, float width, float height);
+
+// Gives a top-level window (or a page) the client size of its design.
+void resizeClient(QWidget *window, float width, float height);
+
+// The description of a runtime error, or the text of any other exception.
+QString errorDescription(const std::exception &error);
+
+// Shows the description in an exclamation message with an OK button. Without
+// a host to show it, it goes to the editor's log instead; it never throws.
+void reportError(const QString &description);
+
+} // namespace Brimble::FormSupport

@@ -1,0 +1,406 @@
+#include "editor/ucactionpadeditor.h"
+
+#include "addin/applicationmanager.h"
+#include "addin/resourcemanager.h"
+#include "addin/ui.h"
+#include "addin/vbdebug.h"
+#include "editor/formsupport.h"
+#include "host/api/application.h"
+#include "host/api/database.h"
+#include "host/api/settingsnode.h"
+#include "host/api/table.h"
+#include "host/api/utility.h"
+#include "model/dravowrapper.h"
+#include "platform/componentregistry.h"
+#include "platform/numberformat.h"
+#include "platform/paths.h"
+#include "platform/runtimeerror.h"
+#include "publish/actionpadarchiver.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace Brimble {
+
+namespace {
+
+using Corvane::Host::MessageBoxCode::AnswerYes;
+using Corvane::Host::MessageBoxCode::Exclamation;
+using Corvane::Host::MessageBoxCode::Question;
+using Corvane::Host::MessageBoxCode::YesNo;
+using Corvane::Platform::raiseError;
+using FormSupport::errorDescription;
+namespace ErrorNumber = Corvane::Platform::ErrorNumber;
+namespace Paths = Corvane::Platform::Paths;
+using ResourceManager::GetText;
+
+const QString kSection = QStringLiteral("ActionPadEditor");
+const QString kStatusSection = QStringLiteral("PublishStatus");
+const QString kSource = QStringLiteral("ucActionPadEditor");
+
+// Archives above this size (10 MB) are published only after the user agreed.
+constexpr qint64 kArchiveSizeLimit = 10485760;
+constexpr double kBytesPerMegabyte = 1048576.0;
+
+constexpr std::int16_t kDefaultPointer = Corvane::Host::MousePointerCode::Default;
+constexpr std::int16_t kHourglass = Corvane::Host::MousePointerCode::Hourglass;
+
+namespace Outcome {
+const QString Running = QStringLiteral("running");
+const QString Published = QStringLiteral("published");
+const QString Declined = QStringLiteral("declined");
+const QString Cancelled = QStringLiteral("cancelled");
+const QString Failed = QStringLiteral("failed");
+} // namespace Outcome
+
+Corvane::Host::IDatabase &openDatabase()
+{
+    Corvane::Host::IDatabase *database = ApplicationManager::GetDatabase();
+    if (!database)
+        raiseError(ErrorNumber::ObjectRequired, kSource,
+                   QStringLiteral("no database is open; open the database whose action pads "
+                                  "are to be published and publish again"));
+    return *database;
+}
+
+// The value of a settings node, as text; a missing node or value is the empty text.
+QString settingText(const std::shared_ptr<Corvane::Host::ISettingsNode> &node, const QString &name)
+{
+    return node ? node->Value(name).toString() : QString();
+}
+
+std::shared_ptr<Corvane::Host::ISettingsNode>
+childNode(const std::shared_ptr<Corvane::Host::ISettingsNode> &node, const QString &path)
+{
+    return node ? node->Node(path) : nullptr;
+}
+
+void deleteIfPresent(const QString &fileName)
+{
+    if (fileName.isEmpty() || !Paths::fileExists(fileName))
+        return;
+    if (!Paths::deleteFile(fileName))
+        raiseError(ErrorNumber::PathFileAccessError, kSource,
+                   QStringLiteral("the temporary archive \"%1\" could not be deleted; make it "
+                                  "writable or delete it, then publish again")
+                       .arg(fileName));
+}
+
+} // namespace
+
+ucActionPadEditor::ucActionPadEditor(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ucActionPadEditor"));
+    setFont(FormSupport::designFont());
+    FormSupport::resizeClient(this, 6750, 4605);
+
+    frmPublish = new QGroupBox(QStringLiteral("frmPublish"), this);
+    frmPublish->setObjectName(QStringLiteral("frmPublish"));
+    FormSupport::place(frmPublish, 0, 0, 6735, 4575);
+
+    Picture2 = new QWidget(frmPublish);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    FormSupport::place(Picture2, 120, 240, 6495, 1095);
+
+    lblPublishHelp = new QLabel(QStringLiteral("lblPublishHelp"), Picture2);
+    lblPublishHelp->setObjectName(QStringLiteral("lblPublishHelp"));
+    lblPublishHelp->setTextFormat(Qt::PlainText);
+    lblPublishHelp->setWordWrap(true);
+    lblPublishHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    FormSupport::place(lblPublishHelp, 120, 120, 4815, 855);
+
+    cmdPublishActionPads = new QPushButton(QStringLiteral("cmdPublishActionPads"), Picture2);
+    cmdPublishActionPads->setObjectName(QStringLiteral("cmdPublishActionPads"));
+    FormSupport::place(cmdPublishActionPads, 5160, 120, 1095, 345);
+
+    lblStatus = new QLabel(QStringLiteral("lblStatus"), frmPublish);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    FormSupport::place(lblStatus, 240, 1560, 6255, 2820);
+
+    connect(cmdPublishActionPads, &QPushButton::clicked, this,
+            &ucActionPadEditor::cmdPublishActionPads_Click);
+}
+
+ucActionPadEditor::~ucActionPadEditor()
+{
+    // A publish still under way ends here: the archiver stops its zip work and
+    // raises no further event, nothing is stored, and its file goes.
+    m_ActionPadArchiver.reset();
+    try {
+        deleteIfPresent(m_ArchiveFileName);
+        if (m_Publishing)
+            UI::SetMousePointer(kDefaultPointer);
+    } catch (const std::exception &error) {
+        qCWarning(lcEditor) << "closing the action pad page:" << errorDescription(error);
+    }
+}
+
+void ucActionPadEditor::PropertyPage_Activate() {}
+
+void ucActionPadEditor::PropertyPage_Apply() {}
+
+void ucActionPadEditor::PropertyPage_Cancel() {}
+
+QString ucActionPadEditor::PropertyPage_Caption() const
+{
+    return GetText(QStringLiteral("Caption"), kSection);
+}
+
+void ucActionPadEditor::PropertyPage_Deactivate() {}
+
+QString ucActionPadEditor::PropertyPage_Description() const
+{
+    return GetText(QStringLiteral("Description"), kSection);
+}
+
+bool ucActionPadEditor::PropertyPage_Dirty() const
+{
+    return false;
+}
+
+QIcon ucActionPadEditor::PropertyPage_Icon() const
+{
+    const QString module = Corvane::Platform::modulePath(&staticMetaObject);
+    try {
+        return ApplicationManager::Utility().LoadIconResource(module, QStringLiteral("ACTIONPAD"),
+                                                              32, 32);
+    } catch (const std::exception &error) {
+        // The page's contract cannot fail: without the host's utility object
+        // the icon comes straight from this library's resources.
+        VBDebug::DebugPrint(
+            QStringLiteral("icon ACTIONPAD of %1: %2").arg(module, errorDescription(error)));
+        return QIcon(QStringLiteral(":/modules/corvane-brimble/icons/ACTIONPAD.xpm"));
+    }
+}
+
+void ucActionPadEditor::Test()
+{
+    PropertyPage_Activate();
+}
+
+void ucActionPadEditor::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Shown by the dialog (a page selected, the dialog opened); a window that
+    // the window system merely restores keeps its captions and its status.
+    if (!event->spontaneous())
+        UserControl_Show();
+}
+
+void ucActionPadEditor::UserControl_Show()
+{
+    LocalizeControls();
+}
+
+void ucActionPadEditor::LocalizeControls()
+{
+    frmPublish->setTitle(GetText(QStringLiteral("frmPublish"), kSection));
+    lblPublishHelp->setText(GetText(QStringLiteral("lblPublishHelp"), kSection));
+    lblStatus->setText(GetText(QStringLiteral("lblStatus"), kSection));
+    cmdPublishActionPads->setText(GetText(QStringLiteral("cmdPublishActionPads"), kSection));
+}
+
+void ucActionPadEditor::cmdPublishActionPads_Click()
+{
+    try {
+        const QString question =
+            ResourceManager::FormatText(GetText(QStringLiteral("ConfirmPublish"), kSection));
+        if (UI::ShowMessage(question, YesNo, Question, 0) != AnswerYes) {
+            SetPublishOutcome(Outcome::Declined);
+            return;
+        }
+        m_Publishing = true;
+        SetPublishOutcome(Outcome::Running);
+        UI::SetMousePointer(kHourglass);
+        deleteIfPresent(m_ArchiveFileName);
+        LoadActionPads();
+
+        m_ActionPadArchiver = std::make_unique<ActionPadArchiver>(this);
+        connect(m_ActionPadArchiver.get(), &ActionPadArchiver::EnterState, this,
+                &ucActionPadEditor::m_ActionPadArchiver_EnterState);
+        connect(m_ActionPadArchiver.get(), &ActionPadArchiver::ZipPercentComplete, this,
+                &ucActionPadEditor::m_ActionPadArchiver_ZipPercentComplete);
+        connect(m_ActionPadArchiver.get(), &ActionPadArchiver::Finished, this,
+                &ucActionPadEditor::m_ActionPadArchiver_Finished);
+        m_ActionPadArchiver->setActionPads(m_ActionPads);
+        m_ArchiveFileName = m_ActionPadArchiver->CreateArchive();
+
+        // The archiver may already have finished inside CreateArchive; then
+        // the completion flow has left the page idle and it stays so.
+        if (m_Publishing)
+            cmdPublishActionPads->setEnabled(false);
+    } catch (const std::exception &error) {
+        m_Publishing = false;
+        try {
+            UI::SetMousePointer(kDefaultPointer);
+        } catch (const std::exception &pointerError) {
+            qCWarning(lcEditor) << "restoring the mouse pointer:" << errorDescription(pointerError);
+        }
+        FormSupport::reportError(errorDescription(error));
+        SetPublishOutcome(Outcome::Failed);
+    }
+}
+
+void ucActionPadEditor::LoadActionPads()
+{
+    m_ActionPads = std::make_shared<ActionPadCollection>();
+    Corvane::Host::IDatabase &database = openDatabase();
+    const auto inspectors = childNode(database.Settings(), QStringLiteral("Inspectors"));
+
+    Corvane::Host::ITables *tables = database.Tables();
+    if (!tables)
+        raiseError(ErrorNumber::ObjectRequired, kSource,
+                   QStringLiteral("the open database gave no table collection"));
+    const int count = tables->Count();
+    for (int position = 0; position < count; ++position) {
+        const std::shared_ptr<Corvane::Host::ITable> table = tables->At(position);
+        if (!table)
+            raiseError(
+                ErrorNumber::ObjectRequired, kSource,
+                QStringLiteral("the open database gave no table at position %1").arg(position));
+        QString source = table->Name();
+        if (source.isEmpty())
+            source = table->FallbackName();
+        const auto webBar =
+            childNode(childNode(inspectors, table->InspectorName()), QStringLiteral("WebBar"));
+        const QString url = settingText(webBar, QStringLiteral("URL")).toLower();
+        AddActionPad(source, url, table->Id());
+    }
+    AddActionPad(actionPad::DatabaseSource, ApplicationManager::GetWebBarUrl().toLower(), 0);
+    AddActionPad(actionPad::OverviewSource, ApplicationManager::GetOverviewUrl().toLower(), 0);
+}
+
+void ucActionPadEditor::AddActionPad(const QString &source, const QString &fileName, qint32 tableId)
+{
+    if (!m_ActionPads)
+        m_ActionPads = std::make_shared<ActionPadCollection>();
+
+    // A local file name loses its query part; a web address keeps it.
+    QString file = fileName;
+    if (!file.isEmpty() && !ApplicationManager::IsUrl(file)) {
+        const qsizetype query = file.indexOf(QLatin1Char('?'));
+        if (query >= 0)
+            file.truncate(query);
+    }
+
+    auto pad = std::make_shared<actionPad>();
+    pad->setTableId(tableId);
+    pad->setSource(source);
+    pad->setFilename(file);
+    const QString key = pad->TableId() == 0 ? pad->Source() : QString::number(pad->TableId());
+    m_ActionPads->add(key, std::move(pad));
+}
+
+void ucActionPadEditor::SetStatus(const QString &text)
+{
+    lblStatus->setText(text);
+    emit StatusChanged(text);
+}
+
+void ucActionPadEditor::m_ActionPadArchiver_EnterState(const QString &state)
+{
+    SetStatus(state);
+}
+
+void ucActionPadEditor::m_ActionPadArchiver_ZipPercentComplete(qint16 percent)
+{
+    Q_UNUSED(percent) // one dot per step, whatever the step
+    SetStatus(lblStatus->text() + QLatin1Char('.'));
+}
+
+void ucActionPadEditor::m_ActionPadArchiver_Finished(const QString &archiveName)
+{
+    QString outcome;
+    try {
+        VBDebug::DebugPrint(QStringLiteral("archive: ") + archiveName);
+        m_ArchiveFileName = archiveName;
+        UI::SetMousePointer(kHourglass);
+        if (Paths::fileSize(archiveName) == 0) {
+            // The archiver ended without an archive: the user cancelled in the
+            // duplicates dialog, or the zip step wrote nothing. The empty file
+            // must not replace the archive published before.
+            SetStatus(GetText(QStringLiteral("lblStatus"), kSection));
+            outcome = Outcome::Cancelled;
+        } else if (ConfirmArchiveSize(archiveName)) {
+            StoreArchive(archiveName);
+            outcome = Outcome::Published;
+        } else {
+            SetStatus(GetText(QStringLiteral("lblStatus"), kSection));
+            outcome = Outcome::Declined;
+        }
+    } catch (const std::exception &error) {
+        const QString description = errorDescription(error);
+        SetStatus(QStringLiteral("Error: ") + description);
+        FormSupport::reportError(description);
+        outcome = Outcome::Failed;
+    }
+    EndPublish();
+    SetPublishOutcome(outcome);
+}
+
+void ucActionPadEditor::StoreArchive(const QString &archiveName)
+{
+    SetStatus(GetText(QStringLiteral("CopyArchiveToDatabase"), kStatusSection));
+    DravoWrapper wrapper;
+    wrapper.UpdateActionPadFile(archiveName);
+
+    const std::shared_ptr<ActionPadCollection> actionPads =
+        m_ActionPadArchiver ? m_ActionPadArchiver->ActionPads() : nullptr;
+    if (!actionPads)
+        raiseError(ErrorNumber::ObjectRequired, kSource,
+                   QStringLiteral("the archive \"%1\" was stored, but no action pads are known "
+                                  "to write back; publish again")
+                       .arg(archiveName));
+    for (const auto &entry : *actionPads)
+        entry.second->Update();
+
+    wrapper.RefreshCache();
+    SetStatus(GetText(QStringLiteral("ActionPadsPublished"), kStatusSection));
+}
+
+bool ucActionPadEditor::ConfirmArchiveSize(const QString &archiveName)
+{
+    const qint64 size = Paths::fileSize(archiveName);
+    if (size < 0)
+        raiseError(ErrorNumber::FileNotFound, kSource,
+                   QStringLiteral("the archive \"%1\" is missing; publish again").arg(archiveName));
+    if (size <= kArchiveSizeLimit)
+        return true;
+
+    const double megabytes = static_cast<double>(Paths::fileSize(archiveName)) / kBytesPerMegabyte;
+    const QString warning =
+        ResourceManager::FormatText(GetText(QStringLiteral("Warning_ToLargeArchiveFile"), kSection),
+                                    Corvane::Platform::formatFixed(megabytes, 1));
+    return UI::ShowMessage(warning, YesNo, Exclamation, 0) == AnswerYes;
+}
+
+// Back to idle, whichever way the publish ended.
+void ucActionPadEditor::EndPublish()
+{
+    try {
+        deleteIfPresent(m_ArchiveFileName);
+    } catch (const std::exception &error) {
+        VBDebug::DebugPrint(errorDescription(error));
+    }
+    cmdPublishActionPads->setEnabled(true);
+    m_Publishing = false;
+    try {
+        UI::SetMousePointer(kDefaultPointer);
+    } catch (const std::exception &error) {
+        qCWarning(lcEditor) << "restoring the mouse pointer:" << errorDescription(error);
+    }
+}
+
+void ucActionPadEditor::SetPublishOutcome(const QString &outcome)
+{
+    m_PublishOutcome = outcome;
+    emit PublishOutcomeChanged(outcome);
+}
+
+} // namespace Brimble
