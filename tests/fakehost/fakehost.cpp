@@ -220,9 +220,12 @@ public:
     QIcon LoadIconResource(const QString &module, const QString &name, int width,
                            int height) const override
     {
-        const QString base =
-            QStringLiteral(":/modules/%1/icons/%2").arg(QFileInfo(module).baseName(), name);
-        for (const char *extension : {".svg", ".png"}) {
+        // A module's resources are named after its file without "lib" and suffix.
+        QString moduleName = QFileInfo(module).baseName();
+        if (moduleName.startsWith(QLatin1String("lib")))
+            moduleName.remove(0, 3);
+        const QString base = QStringLiteral(":/modules/%1/icons/%2").arg(moduleName, name);
+        for (const char *extension : {".svg", ".png", ".xpm"}) {
             const QString file = base + QLatin1String(extension);
             if (QFile::exists(file)) {
                 QIcon icon;
