@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Independent checks of the archives the zip component writes: Info-ZIP's
+// unzip and zipinfo, and Python's zipfile module for the entries' details.
+namespace ZipTest {
+
+struct ToolResult
+{
+    int exitCode = -1;
+    QString output; // standard output and error together
+};
+
+// Runs a program to its end (at most two minutes).
+ToolResult run(const QString &program, const QStringList &arguments);
+
+// Whether python3 is there to read archives with its zipfile module.
+bool havePython();
+
+struct Entry
+{
+    QString name;
+    int method = -1;         // 0 stored, 8 deflated
+    int flags = 0;           // general purpose bits (0x800: UTF-8 name)
+    int system = -1;         // host system of "version made by": 0 MS-DOS, 3 Unix
+    quint32 external = 0;    // external attributes
+    QByteArray centralExtra; // central directory extra fields
+    qint64 size = 0;
+    QDateTime dosTime; // the MS-DOS date and time field, as written
+    QByteArray data;
+};
+
+struct Archive
+{
+    bool valid = false; // opened, and every entry's CRC checks out
+    QString problem;
+    QList<Entry> entries;
+
+    QStringList names() const;
+    const Entry *find(const QString &name) const;
+};
+
+// Reads every entry with Python's zipfile module (and the data too, when asked).
+Archive readArchive(const QString &path, bool withData = true);
+
+// Creates the file and the folders above it.
+void writeFile(const QString &path, const QByteArray &content);
+
+// Paths of the files in a folder (not recursive), for spotting leftovers.
+QStringList filesIn(const QString &folder);
+
+} // namespace ZipTest

@@ -1,0 +1,255 @@
+#include "filewalker.h"
+
+#include "platform/paths.h"
+#include "zip/zipcomponent.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+#if defined(Q_OS_UNIX)
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
+namespace Corvane::Zip::Internal {
+
+namespace {
+
+bool hasWildcard(const QString &text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
+}
+
+QString withSeparator(const QString &folder)
+{
+    if (folder.endsWith(Platform::Paths::separator()) || folder.endsWith(QLatin1Char('/')))
+        return folder;
+    return folder + Platform::Paths::separator();
+}
+
+qint32 attributesOf(const QString &name, bool writable)
+{
+    qint32 attributes = FileAttribute::Archive;
+    if (!writable)
+        attributes |= FileAttribute::ReadOnly;
+    if (name.startsWith(QLatin1Char('.')))
+        attributes |= FileAttribute::Hidden;
+    return attributes;
+}
+
+#if defined(Q_OS_UNIX)
+// Directory listing straight from the system: one stat per name, and the
+// times taken as they are (Qt's QFileInfo converts every time to local time,
+// which costs more than the stat itself on large trees).
+struct Listed
+{
+    QString name;
+    struct stat st;
+};
+
+qint64 millis(const struct timespec &time)
+{
+    return qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+}
+
+QString identity(const struct stat &st)
+{
+    return QString::number(quint64(st.st_dev)) + QLatin1Char(':') +
+           QString::number(quint64(st.st_ino));
+}
+
+FileItem itemFrom(const QString &sourcePath, const QString &diskPath, const QString &name,
+                  const struct stat &st)
+{
+    FileItem item;
+    item.sourcePath = sourcePath;
+    item.diskPath = diskPath;
+    item.size = st.st_size;
+    item.attributes = attributesOf(name, (st.st_mode & S_IWUSR) != 0);
+    item.modifiedMs = millis(st.st_mtim);
+    item.accessedMs = millis(st.st_atim);
+    item.createdMs = millis(st.st_ctim);
+    return item;
+}
+#else
+FileItem itemFrom(const QString &sourcePath, const QFileInfo &info)
+{
+    FileItem item;
+    item.sourcePath = sourcePath;
+    item.diskPath = info.filePath();
+    item.size = info.size();
+    item.attributes = attributesOf(info.fileName(), info.isWritable());
+    item.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    item.accessedMs = info.lastRead().toMSecsSinceEpoch();
+    const QDateTime born = info.birthTime();
+    item.createdMs = (born.isValid() ? born : info.metadataChangeTime()).toMSecsSinceEpoch();
+    return item;
+}
+#endif
+
+} // namespace
+
+FileWalker::FileWalker(bool includeSubfolders, const std::atomic_bool &cancel, FileSink files,
+                       NoteSink notes)
+    : m_includeSubfolders(includeSubfolders)
+    , m_cancel(cancel)
+    , m_files(std::move(files))
+    , m_notes(std::move(notes))
+{
+}
+
+bool FileWalker::walk(const QString &entry)
+{
+    m_visited.clear();
+    const qsizetype cut = std::max(entry.lastIndexOf(QLatin1Char('/')),
+                                   entry.lastIndexOf(Platform::Paths::separator()));
+    const QString last = entry.mid(cut + 1);
+    QString folder = entry;
+    QString pattern = QStringLiteral("*");
+    if (hasWildcard(last)) {
+        pattern = last;
+        folder = cut < 0 ? QString() : entry.left(cut);
+        if (cut >= 0 && Platform::Paths::rootLength(entry) >= cut + 1)
+            folder = entry.left(cut + 1); // the root itself: "/" or "c:\\"
+    }
+    const QString diskPath =
+        Platform::Paths::resolveCase(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QFileInfo info(diskPath);
+    if (!hasWildcard(last) && info.isFile()) {
+        addFile(entry, diskPath);
+        return !m_cancel;
+    }
+    if (!info.isDir()) {
+        m_notes(QStringLiteral("zip: nothing found for \"%1\"").arg(entry));
+        return !m_cancel;
+    }
+    m_matchAll = pattern == QLatin1String("*");
+    if (!m_matchAll) {
+        m_pattern = QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                       QRegularExpression::CaseInsensitiveOption);
+    }
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    if (::stat(QFile::encodeName(diskPath).constData(), &st) == 0)
+        m_visited.insert(identity(st));
+#else
+    m_visited.insert(info.canonicalFilePath());
+#endif
+    // A bare "*" lists the current folder; its files are reported by their names alone.
+    return walkFolder(folder.isEmpty() ? QString() : withSeparator(folder),
+                      withSeparator(diskPath));
+}
+
+bool FileWalker::matches(const QString &name) const
+{
+    return m_matchAll || m_pattern.match(name).hasMatch();
+}
+
+#if defined(Q_OS_UNIX)
+
+bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFolder)
+{
+    DIR *dir = ::opendir(QFile::encodeName(diskFolder).constData());
+    if (dir == nullptr) {
+        m_notes(QStringLiteral("zip: cannot list the folder \"%1\"").arg(sourceFolder));
+        return !m_cancel;
+    }
+    const int fd = ::dirfd(dir);
+    std::vector<Listed> listed;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+            continue;
+        if (entry->d_type == DT_DIR && !m_includeSubfolders)
+            continue;
+        Listed item;
+        if (::fstatat(fd, raw, &item.st, 0) != 0)
+            continue; // a dangling link, or removed meanwhile
+        const bool isDir = S_ISDIR(item.st.st_mode);
+        item.name = QFile::decodeName(raw);
+        if (isDir ? !m_includeSubfolders : (!S_ISREG(item.st.st_mode) || !matches(item.name)))
+            continue;
+        listed.push_back(std::move(item));
+    }
+    ::closedir(dir);
+    if (m_cancel)
+        return false;
+
+    std::sort(listed.begin(), listed.end(),
+              [](const Listed &a, const Listed &b) { return a.name < b.name; });
+    const QChar separator = Platform::Paths::separator();
+    for (const Listed &item : listed) {
+        if (m_cancel)
+            return false;
+        const QString source = sourceFolder + item.name;
+        const QString disk = diskFolder + item.name;
+        if (S_ISDIR(item.st.st_mode)) {
+            const QString id = identity(item.st);
+            if (m_visited.contains(id)) {
+                m_notes(QStringLiteral("zip: \"%1\" leads to a folder walked already; skipped")
+                            .arg(source));
+                continue;
+            }
+            m_visited.insert(id);
+            if (!walkFolder(source + separator, disk + separator))
+                return false;
+        } else {
+            m_files(itemFrom(source, disk, item.name, item.st));
+        }
+    }
+    return true;
+}
+
+void FileWalker::addFile(const QString &sourcePath, const QString &diskPath)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(diskPath).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_notes(QStringLiteral("zip: nothing found for \"%1\"").arg(sourcePath));
+        return;
+    }
+    m_files(itemFrom(sourcePath, diskPath, QFileInfo(diskPath).fileName(), st));
+}
+
+#else
+
+bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFolder)
+{
+    QDir::Filters filters = QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot;
+    if (m_includeSubfolders)
+        filters |= QDir::Dirs;
+    const QFileInfoList listed = QDir(diskFolder).entryInfoList(filters, QDir::Name);
+    const QChar separator = Platform::Paths::separator();
+    for (const QFileInfo &info : listed) {
+        if (m_cancel)
+            return false;
+        const QString source = sourceFolder + info.fileName();
+        if (info.isDir()) {
+            const QString id = info.canonicalFilePath();
+            if (m_visited.contains(id)) {
+                m_notes(QStringLiteral("zip: \"%1\" leads to a folder walked already; skipped")
+                            .arg(source));
+                continue;
+            }
+            m_visited.insert(id);
+            if (!walkFolder(source + separator, withSeparator(info.filePath())))
+                return false;
+        } else if (matches(info.fileName())) {
+            m_files(itemFrom(source, info));
+        }
+    }
+    return true;
+}
+
+void FileWalker::addFile(const QString &sourcePath, const QString &diskPath)
+{
+    m_files(itemFrom(sourcePath, QFileInfo(diskPath)));
+}
+
+#endif
+
+} // namespace Corvane::Zip::Internal
