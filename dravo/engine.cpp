@@ -1,0 +1,303 @@
+#include "engine.h"
+
+#include "query.h"
+#include "schema.h"
+
+#include "platform/runtimeerror.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Corvane::Dravo {
+
+namespace {
+
+using Platform::ErrorNumber::FileNotFound;
+using Platform::ErrorNumber::InvalidProcedureCall;
+using Platform::ErrorNumber::PathFileAccessError;
+
+// How long a SQLite connection waits for another connection's write lock.
+constexpr int kBusyTimeoutMs = 15000;
+// What a SQLite write-ahead log keeps on disk between saves.
+constexpr qint64 kJournalSizeLimit = 16 * 1024 * 1024;
+// How long a PostgreSQL connection attempt may take.
+constexpr int kConnectTimeoutSeconds = 10;
+
+QString nextConnectionName()
+{
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("corvane-dravo-%1").arg(++counter);
+}
+
+[[noreturn]] void fail(std::int32_t number, const QString &detail)
+{
+    Platform::raiseError(number, Internal::errorSource(), detail);
+}
+
+} // namespace
+
+Engine::Engine(DatabaseLocation location)
+    : m_location(std::move(location))
+    , m_connectionName(nextConnectionName())
+{
+}
+
+Engine::~Engine()
+{
+    if (m_db.isOpen()) {
+        if (m_transactionDepth > 0)
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        m_db.close();
+    }
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+std::unique_ptr<Engine> Engine::open(const QString &location)
+{
+    return open(DatabaseLocation::parse(location));
+}
+
+std::unique_ptr<Engine> Engine::open(const DatabaseLocation &location)
+{
+    std::unique_ptr<Engine> engine(new Engine(location));
+    engine->connect(false);
+    engine->ensureSchema(false);
+    return engine;
+}
+
+std::unique_ptr<Engine> Engine::create(const QString &location)
+{
+    return create(DatabaseLocation::parse(location));
+}
+
+std::unique_ptr<Engine> Engine::create(const DatabaseLocation &location)
+{
+    std::unique_ptr<Engine> engine(new Engine(location));
+    engine->connect(true);
+    engine->ensureSchema(true);
+    return engine;
+}
+
+int Engine::schemaVersion()
+{
+    return Internal::Schema::latestVersion();
+}
+
+void Engine::connect(bool creating)
+{
+    const QString where = m_location.displayText();
+    if (m_location.kind == DatabaseLocation::Kind::Sqlite) {
+        const QFileInfo file(m_location.sqlitePath);
+        if (!creating && !file.exists())
+            fail(FileNotFound,
+                 QStringLiteral("the database file %1 does not exist. Check the path, or create "
+                                "the database first (corvane-admin init).")
+                     .arg(QDir::toNativeSeparators(m_location.sqlitePath)));
+        if (creating && !file.absoluteDir().exists())
+            fail(PathFileAccessError,
+                 QStringLiteral("cannot create the database file %1: its folder does not exist. "
+                                "Create the folder first.")
+                     .arg(QDir::toNativeSeparators(m_location.sqlitePath)));
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        m_db.setDatabaseName(m_location.sqlitePath);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    } else {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+        m_db.setHostName(m_location.host);
+        m_db.setPort(m_location.port);
+        m_db.setUserName(m_location.user);
+        // An empty password lets libpq take it from PGPASSWORD or ~/.pgpass.
+        m_db.setPassword(m_location.password);
+        m_db.setDatabaseName(m_location.databaseName);
+        m_db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds));
+    }
+    if (!m_db.isValid())
+        fail(InvalidProcedureCall,
+             QStringLiteral("cannot open the database %1: Qt's SQL driver %2 is not installed.")
+                 .arg(where, m_db.driverName()));
+    if (!m_db.open())
+        fail(InvalidProcedureCall,
+             QStringLiteral("cannot open the database %1: %2. Check the location and that the "
+                            "server is running.")
+                 .arg(where, m_db.lastError().text()));
+
+    if (isPostgreSql()) {
+        // The schema statements' notices ("... does not exist, skipping") are no news.
+        execute(QStringLiteral("SET client_min_messages = warning"));
+    } else {
+        // A file that is not a SQLite database fails its first read.
+        QSqlQuery probe(m_db);
+        if (!probe.exec(QStringLiteral("PRAGMA schema_version")))
+            fail(InvalidProcedureCall,
+                 QStringLiteral("%1 is not a Corvane database: it cannot be read as a SQLite "
+                                "database (%2). Choose a Corvane database file.")
+                     .arg(QDir::toNativeSeparators(where), probe.lastError().text()));
+        execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+        // A save writes the whole archive to the log before it is copied into
+        // the database; afterwards the log file shrinks back to this size.
+        execute(QStringLiteral("PRAGMA journal_size_limit = %1").arg(kJournalSizeLimit));
+    }
+}
+
+void Engine::ensureSchema(bool creating)
+{
+    const QString where = m_location.displayText();
+    int version = 0;
+    if (m_db.tables().contains(Internal::Schema::versionTable(), Qt::CaseInsensitive)) {
+        Internal::Query query(*this, QStringLiteral("SELECT product, version FROM corvane_schema"),
+                              QStringLiteral("read the schema version"));
+        query.exec();
+        if (!query.next() || query.value(0).toString() != Internal::Schema::product())
+            fail(InvalidProcedureCall,
+                 QStringLiteral("%1 is not a Corvane database: its version record belongs to "
+                                "another product. Choose a Corvane database.")
+                     .arg(where));
+        version = query.value(1).toInt();
+        query.finish(); // SQLite changes the journal mode only without active statements
+    } else if (!creating) {
+        fail(InvalidProcedureCall,
+             QStringLiteral("%1 is not a Corvane database: it has no Corvane schema. Create one "
+                            "(corvane-admin init) or choose another database.")
+                 .arg(where));
+    }
+
+    const int latest = Internal::Schema::latestVersion();
+    if (version > latest)
+        fail(InvalidProcedureCall,
+             QStringLiteral("the database %1 has schema version %2, newer than this program "
+                            "understands (%3). Use a newer version of Corvane.")
+                 .arg(where)
+                 .arg(version)
+                 .arg(latest));
+
+    // WAL lets readers go on while the action pad file is being saved, and
+    // makes every commit atomic on disk.
+    if (!isPostgreSql()) {
+        QSqlQuery mode(m_db);
+        if (!mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !mode.next() ||
+            mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+            fail(InvalidProcedureCall,
+                 QStringLiteral("cannot switch the database %1 to write-ahead logging: %2. "
+                                "Check that its folder is writable.")
+                     .arg(where, mode.lastError().text()));
+    }
+
+    if (version == latest)
+        return;
+    transaction([&] {
+        for (int step = version; step < latest; ++step)
+            Internal::Schema::applyStep(*this, step);
+        Internal::Query record(*this,
+                               version == 0
+                                   ? QStringLiteral("INSERT INTO corvane_schema (version, product)"
+                                                    " VALUES (?, ?)")
+                                   : QStringLiteral("UPDATE corvane_schema SET version = ?"
+                                                    " WHERE product = ?"),
+                               QStringLiteral("record the schema version"));
+        record.bind(latest).bind(Internal::Schema::product()).exec();
+    });
+}
+
+void Engine::execute(const QString &sql)
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(sql))
+        fail(InvalidProcedureCall,
+             QStringLiteral("a statement failed in the database %1: %2 (statement: %3)")
+                 .arg(m_location.displayText(), query.lastError().text(), sql.left(200)));
+}
+
+void Engine::startTransaction(bool snapshot)
+{
+    if (m_transactionDepth++ > 0)
+        return;
+    m_rollbackOnly = false;
+    try {
+        if (isPostgreSql()) {
+            // Ordinary (read committed) transactions for changes; a snapshot
+            // reads one state of the database throughout.
+            execute(snapshot ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                             : QStringLiteral("BEGIN"));
+        } else {
+            // A writer takes the write lock at once, so that it never has to
+            // upgrade a read lock (which fails instead of waiting). A reader's
+            // snapshot starts with its first read.
+            execute(snapshot ? QStringLiteral("BEGIN DEFERRED")
+                             : QStringLiteral("BEGIN IMMEDIATE"));
+        }
+    } catch (...) {
+        m_transactionDepth = 0;
+        throw;
+    }
+}
+
+void Engine::begin()
+{
+    startTransaction(false);
+}
+
+void Engine::beginSnapshot()
+{
+    startTransaction(true);
+}
+
+void Engine::commit()
+{
+    if (m_transactionDepth <= 0)
+        fail(InvalidProcedureCall, QStringLiteral("commit without a transaction on the database %1")
+                                       .arg(m_location.displayText()));
+    if (--m_transactionDepth > 0)
+        return;
+    if (m_rollbackOnly) {
+        execute(QStringLiteral("ROLLBACK"));
+        fail(InvalidProcedureCall,
+             QStringLiteral("the changes to the database %1 were rolled back because a part of "
+                            "them failed")
+                 .arg(m_location.displayText()));
+    }
+    try {
+        execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        // A failed COMMIT may leave the transaction open on some servers.
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void Engine::rollback()
+{
+    if (m_transactionDepth <= 0)
+        return;
+    if (--m_transactionDepth > 0) {
+        m_rollbackOnly = true;
+        return;
+    }
+    m_rollbackOnly = false;
+    // Never throws: it runs while another failure is on its way to the caller.
+    QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+}
+
+QString Engine::webFolder()
+{
+    Internal::Query query(
+        *this, QStringLiteral("SELECT value FROM host_property WHERE name = 'webfolder'"),
+        QStringLiteral("read the web folder"));
+    return query.scalar().toString();
+}
+
+void Engine::setWebFolder(const QString &folder)
+{
+    Internal::Query query(
+        *this,
+        QStringLiteral("INSERT INTO host_property (name, value)"
+                       " VALUES ('webfolder', ?)"
+                       " ON CONFLICT (name) DO UPDATE SET value = excluded.value"),
+        QStringLiteral("store the web folder"));
+    query.bind(folder).exec();
+}
+
+} // namespace Corvane::Dravo
