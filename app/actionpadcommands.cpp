@@ -1,0 +1,204 @@
+#include "actionpadcommands.h"
+
+#include "databaseaccess.h"
+#include "invocation.h"
+
+#include "dravo/actionpadstore.h"
+#include "dravo/engine.h"
+#include "dravo/servercache.h"
+#include "platform/runtimeerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QTextStream>
+
+#include <zip.h>
+
+#include <algorithm>
+
+namespace Corvane::Admin::ActionPadCommands {
+
+namespace {
+
+const QString kSource = QStringLiteral("corvane-admin");
+
+[[noreturn]] void fail(int number, const QString &message)
+{
+    throw Platform::RuntimeError(number, kSource, message);
+}
+
+QString crcText(quint32 crc)
+{
+    return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'));
+}
+
+struct StoredArchive
+{
+    QHash<QString, QString> attributes;
+    bool stored = false;
+    qint64 size = 0;
+    QList<ArchiveEntry> entries;
+    qint64 cacheGeneration = 0;
+};
+
+StoredArchive readStoredArchive(Dravo::Engine &engine)
+{
+    StoredArchive archive;
+    engine.snapshot([&] {
+        Dravo::ActionPadStore store(engine);
+        archive.attributes = store.attributes();
+        archive.stored = store.hasContent();
+        archive.size = store.contentSize();
+        archive.cacheGeneration = Dravo::ServerCache(engine).generation();
+        if (!archive.stored)
+            return;
+        QTemporaryFile copy;
+        if (!copy.open())
+            fail(Platform::ErrorNumber::PathFileAccessError,
+                 QStringLiteral("no temporary file for reading the stored archive could be made "
+                                "in %1 (%2)")
+                     .arg(QDir::toNativeSeparators(QDir::tempPath()), copy.errorString()));
+        store.readContent(copy);
+        if (!copy.flush())
+            fail(Platform::ErrorNumber::PathFileAccessError,
+                 QStringLiteral("the stored archive could not be copied to %1 (%2)")
+                     .arg(copy.fileName(), copy.errorString()));
+        archive.entries = listArchive(copy.fileName());
+    });
+    return archive;
+}
+
+QStringList sortedKeys(const QHash<QString, QString> &hash)
+{
+    QStringList keys = hash.keys();
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+void printJson(const StoredArchive &archive, QTextStream &out)
+{
+    QJsonObject attributes;
+    for (auto it = archive.attributes.cbegin(); it != archive.attributes.cend(); ++it)
+        attributes.insert(it.key(), it.value());
+    QJsonArray entries;
+    for (const ArchiveEntry &entry : archive.entries) {
+        entries.append(QJsonObject{{QStringLiteral("name"), entry.name},
+                                   {QStringLiteral("size"), entry.size},
+                                   {QStringLiteral("compressedSize"), entry.compressedSize},
+                                   {QStringLiteral("crc32"), crcText(entry.crc32)}});
+    }
+    const QJsonObject root{{QStringLiteral("attributes"), attributes},
+                           {QStringLiteral("size"), archive.size},
+                           {QStringLiteral("entries"), entries},
+                           {QStringLiteral("cacheGeneration"), archive.cacheGeneration}};
+    out << QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+void printText(const StoredArchive &archive, const QString &database, QTextStream &out)
+{
+    out << "Database: " << database << '\n';
+    if (archive.stored)
+        out << "Archive: " << archive.size << " bytes, " << archive.entries.size() << " entries\n";
+    else
+        out << "Archive: none stored yet (publish the action pads to store one)\n";
+    out << "Attributes:";
+    if (archive.attributes.isEmpty())
+        out << " none";
+    out << '\n';
+    for (const QString &name : sortedKeys(archive.attributes))
+        out << "  " << name << " = " << archive.attributes.value(name) << '\n';
+    if (!archive.entries.isEmpty()) {
+        out << "Entries:\n";
+        out << QStringLiteral("  %1 %2 %3  %4\n")
+                   .arg(QStringLiteral("size"), 10)
+                   .arg(QStringLiteral("compressed"), 10)
+                   .arg(QStringLiteral("crc32"), 8)
+                   .arg(QStringLiteral("name"));
+        for (const ArchiveEntry &entry : archive.entries)
+            out << QStringLiteral("  %1 %2 %3  %4\n")
+                       .arg(entry.size, 10)
+                       .arg(entry.compressedSize, 10)
+                       .arg(crcText(entry.crc32))
+                       .arg(entry.name);
+    }
+    out << "Cache generation: " << archive.cacheGeneration << '\n';
+}
+
+} // namespace
+
+QList<ArchiveEntry> listArchive(const QString &zipPath)
+{
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &error);
+    if (!archive) {
+        zip_error_t reason;
+        zip_error_init_with_code(&reason, error);
+        const QString text = QString::fromLocal8Bit(zip_error_strerror(&reason));
+        zip_error_fini(&reason);
+        fail(
+            Platform::ErrorNumber::InvalidProcedureCall,
+            QStringLiteral("the stored action pad archive is no readable zip file (%1)").arg(text));
+    }
+    QList<ArchiveEntry> entries;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0)
+            continue;
+        ArchiveEntry entry;
+        entry.name = QString::fromUtf8(stat.name);
+        entry.size = static_cast<qint64>(stat.size);
+        entry.compressedSize = static_cast<qint64>(stat.comp_size);
+        entry.crc32 = stat.crc;
+        entries.append(entry);
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+int show(const Invocation &invocation, QTextStream &out)
+{
+    std::unique_ptr<Dravo::Engine> engine = openExistingDatabase(invocation.database);
+    const StoredArchive archive = readStoredArchive(*engine);
+    if (invocation.has(QStringLiteral("json")))
+        printJson(archive, out);
+    else
+        printText(archive, engine->location().displayText(), out);
+    return 0;
+}
+
+int extract(const Invocation &invocation, QTextStream &out)
+{
+    const QString target = invocation.arguments.at(0);
+    std::unique_ptr<Dravo::Engine> engine = openExistingDatabase(invocation.database);
+    qint64 written = 0;
+    engine->snapshot([&] {
+        Dravo::ActionPadStore store(*engine);
+        if (!store.hasContent())
+            fail(Platform::ErrorNumber::FileNotFound,
+                 QStringLiteral("%1 holds no action pad archive yet; publish the action pads "
+                                "first")
+                     .arg(engine->location().displayText()));
+        QSaveFile file(target);
+        if (!file.open(QIODevice::WriteOnly))
+            fail(Platform::ErrorNumber::PathFileAccessError,
+                 QStringLiteral("%1 cannot be written (%2)")
+                     .arg(QDir::toNativeSeparators(target), file.errorString()));
+        store.readContent(file);
+        written = file.size();
+        if (!file.commit())
+            fail(Platform::ErrorNumber::PathFileAccessError,
+                 QStringLiteral("%1 could not be written (%2)")
+                     .arg(QDir::toNativeSeparators(target), file.errorString()));
+    });
+    out << "Wrote " << written << " bytes to " << QDir::toNativeSeparators(target) << '\n';
+    return 0;
+}
+
+} // namespace Corvane::Admin::ActionPadCommands

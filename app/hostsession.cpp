@@ -1,0 +1,37 @@
+#include "hostsession.h"
+
+#include "databaseaccess.h"
+#include "invocation.h"
+
+#include "dravo/engine.h"
+#include "host/impl/database.h"
+#include "host/impl/hostclasses.h"
+
+#include <QDir>
+
+#include <QDir>
+
+namespace Corvane::Admin {
+
+HostSession::HostSession(const Invocation &invocation, bool unattended)
+{
+    Host::registerHostClasses();
+    m_application.setUnattended(unattended);
+    if (invocation.has(QStringLiteral("language")))
+        m_application.setLanguage(invocation.value(QStringLiteral("language")));
+    m_application.setDatabase(
+        std::make_unique<Host::Database>(openExistingDatabase(invocation.database)));
+    QDir::setCurrent(m_application.WebFolder()); // relative action pad locations start there
+    // Action pad locations may be relative to the web folder, and the add-in
+    // checks them as the file system does: relative to the current folder.
+    const QString webFolder = m_application.WebFolder();
+    if (!webFolder.isEmpty() && QDir(webFolder).exists())
+        QDir::setCurrent(webFolder);
+    m_addins = std::make_unique<Host::AddinManager>(m_application);
+    m_addins->connectAll();
+}
+
+// The add-ins (declared last) go first.
+HostSession::~HostSession() = default;
+
+} // namespace Corvane::Admin

@@ -1,0 +1,124 @@
+// corvane-admin: the Corvane administration tool. Without a command it opens
+// the administration window; the commands set up, inspect and publish a
+// database from the command line (see Invocation::usage).
+
+#include "actionpadcommands.h"
+#include "admincommands.h"
+#include "hostsession.h"
+#include "invocation.h"
+#include "publishcommand.h"
+
+#include "host/impl/mainwindow.h"
+#include "platform/runtimeerror.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <cstdio>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+using namespace Corvane;
+using Command = Admin::Invocation::Command;
+
+namespace {
+
+// One line on standard error: what failed and what to do.
+void printError(const Platform::RuntimeError &error)
+{
+    QString text = error.description();
+    const QString standard = Platform::standardDescription(error.number());
+    if (!standard.isEmpty() && text.startsWith(standard + QStringLiteral(": ")))
+        text.remove(0, standard.size() + 2);
+    static const QRegularExpression lineBreaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    text = text.trimmed().replace(lineBreaks, QStringLiteral(" "));
+    std::fprintf(stderr, "corvane-admin: %s\n", text.toLocal8Bit().constData());
+}
+
+// Without a session's runtime folder Qt makes one itself and warns about it on
+// standard error, which would break the one-line error contract. Make it as Qt would.
+void ensureRuntimeFolder()
+{
+#if defined(Q_OS_UNIX)
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QString folder =
+        QDir::tempPath() + QStringLiteral("/runtime-") + QString::number(getuid());
+    if (QDir().mkpath(folder) &&
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+#endif
+}
+
+int runGui(int &argc, char **argv, const Admin::Invocation &invocation)
+{
+    ensureRuntimeFolder();
+    QApplication application(argc, argv);
+    Admin::HostSession session(invocation, false);
+    Host::MainWindow window(session.application());
+    window.show();
+    return application.exec();
+}
+
+int runConsole(int &argc, char **argv, const Admin::Invocation &invocation)
+{
+    QCoreApplication application(argc, argv);
+    QTextStream out(stdout);
+    switch (invocation.command) {
+    case Command::Init:
+        return Admin::AdminCommands::init(invocation, out);
+    case Command::TableAdd:
+        return Admin::AdminCommands::addTable(invocation, out);
+    case Command::SettingsSet:
+        return Admin::AdminCommands::setSetting(invocation);
+    case Command::SettingsGet:
+        return Admin::AdminCommands::getSetting(invocation, out);
+    case Command::ActionPadsShow:
+        return Admin::ActionPadCommands::show(invocation, out);
+    case Command::ActionPadsExtract:
+        return Admin::ActionPadCommands::extract(invocation, out);
+    default:
+        return 2;
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("corvane-admin"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    try {
+        const Admin::Invocation invocation = Admin::Invocation::parse(arguments);
+        switch (invocation.command) {
+        case Command::Help:
+            std::fputs(Admin::Invocation::usage().toLocal8Bit().constData(), stdout);
+            return 0;
+        case Command::Gui:
+            return runGui(argc, argv, invocation);
+        case Command::Publish:
+            ensureRuntimeFolder();
+            return Admin::PublishCommand::run(argc, argv, invocation);
+        default:
+            return runConsole(argc, argv, invocation);
+        }
+    } catch (const Admin::UsageError &error) {
+        printError(error);
+        return 2;
+    } catch (const Platform::RuntimeError &error) {
+        printError(error);
+        return 1;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "corvane-admin: %s\n", error.what());
+        return 1;
+    }
+}

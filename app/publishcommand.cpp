@@ -1,0 +1,141 @@
+#include "publishcommand.h"
+
+#include "hostsession.h"
+#include "invocation.h"
+
+#include "host/impl/configurationdialog.h"
+#include "platform/runtimeerror.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMetaMethod>
+#include <QPushButton>
+
+#include <cstdio>
+
+namespace Corvane::Admin {
+
+namespace {
+
+const QString kSource = QStringLiteral("corvane-admin");
+const QString kPublishButton = QStringLiteral("cmdPublishActionPads");
+const QString kPublished = QStringLiteral("published");
+
+[[noreturn]] void fail(int number, const QString &message)
+{
+    throw Platform::RuntimeError(number, kSource, message);
+}
+
+QMetaMethod signalOf(const QObject *object, const char *signature)
+{
+    const QMetaObject *meta = object->metaObject();
+    const int index = meta->indexOfSignal(QMetaObject::normalizedSignature(signature).constData());
+    if (index < 0)
+        fail(Platform::ErrorNumber::MemberNotFound,
+             QStringLiteral("the publish page (%1) has no signal %2; the add-in is too old for "
+                            "this command")
+                 .arg(QString::fromLatin1(meta->className()), QString::fromLatin1(signature)));
+    return meta->method(index);
+}
+
+QMetaMethod slotOf(const QObject *object, const char *signature)
+{
+    const QMetaObject *meta = object->metaObject();
+    return meta->method(meta->indexOfSlot(QMetaObject::normalizedSignature(signature).constData()));
+}
+
+void printLine(FILE *stream, const QString &line)
+{
+    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+} // namespace
+
+PublishRunner::PublishRunner(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QWidget *PublishRunner::findPublishPage(const QList<QWidget *> &pages)
+{
+    for (QWidget *page : pages) {
+        const QString className = QString::fromLatin1(page->metaObject()->className());
+        if (page->objectName() == QLatin1String("ucActionPadEditor") ||
+            className.endsWith(QLatin1String("ucActionPadEditor")))
+            return page;
+    }
+    for (QWidget *page : pages) {
+        if (page->findChild<QPushButton *>(kPublishButton))
+            return page;
+    }
+    return nullptr;
+}
+
+QString PublishRunner::run(QWidget *page)
+{
+    auto *button = page->findChild<QPushButton *>(kPublishButton);
+    if (!button)
+        fail(Platform::ErrorNumber::MemberNotFound,
+             QStringLiteral("the publish page has no button \"%1\"").arg(kPublishButton));
+    connect(page, signalOf(page, "StatusChanged(QString)"), this,
+            slotOf(this, "showStatus(QString)"));
+    connect(page, signalOf(page, "PublishOutcomeChanged(QString)"), this,
+            slotOf(this, "takeOutcome(QString)"));
+    if (!button->isEnabled())
+        fail(Platform::ErrorNumber::InvalidProcedureCall,
+             QStringLiteral("the publish button of the page is disabled"));
+
+    m_outcome.clear();
+    button->click();
+    // The outcome may come during the click (a declined question) or later,
+    // from the zip component's events.
+    if (m_outcome.isEmpty())
+        m_loop.exec();
+    disconnect(page, nullptr, this, nullptr);
+    return m_outcome;
+}
+
+void PublishRunner::showStatus(const QString &status)
+{
+    printLine(stdout, status);
+}
+
+void PublishRunner::takeOutcome(const QString &outcome)
+{
+    if (outcome.isEmpty() || outcome == QLatin1String("running"))
+        return;
+    m_outcome = outcome;
+    m_loop.quit();
+}
+
+int PublishCommand::run(int &argc, char **argv, const Invocation &invocation)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    HostSession session(invocation, true);
+
+    Host::ConfigurationDialog dialog(session.application());
+    if (!dialog.loadPages())
+        fail(Platform::ErrorNumber::InvalidProcedureCall,
+             QStringLiteral("an add-in cancelled the configuration dialog; nothing was published"));
+    QWidget *page = PublishRunner::findPublishPage(dialog.pages());
+    if (!page)
+        fail(Platform::ErrorNumber::CannotCreateObject,
+             QStringLiteral("no configuration page publishes action pads: is the add-in "
+                            "(libcorvane-brimble) in %1 and connected?")
+                 .arg(QDir::toNativeSeparators(session.addins().folder())));
+    dialog.setCurrentPage(page);
+
+    PublishRunner runner;
+    const QString outcome = runner.run(page);
+    if (outcome != kPublished) {
+        printLine(stderr, QStringLiteral("corvane-admin: the publish ended %1; nothing was "
+                                         "published")
+                              .arg(outcome));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace Corvane::Admin

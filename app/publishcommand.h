@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace Corvane::Admin {
+
+struct Invocation;
+
+// Drives the action pad page's publish without a window: listens to the page's
+// StatusChanged(QString) and PublishOutcomeChanged(QString) signals, clicks its
+// button "cmdPublishActionPads" and runs the event loop until the outcome
+// ("published", "declined", "cancelled" or "failed") arrives.
+class PublishRunner final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PublishRunner(QObject *parent = nullptr);
+
+    // The outcome of one publish on the page. Error 438 when the page lacks
+    // the signals or the button.
+    QString run(QWidget *page);
+
+    // The page of the configuration dialog that publishes: the one named
+    // ucActionPadEditor, else the first with a button "cmdPublishActionPads".
+    static QWidget *findPublishPage(const QList<QWidget *> &pages);
+
+private slots:
+    void showStatus(const QString &status);
+    void takeOutcome(const QString &outcome);
+
+private:
+    QEventLoop m_loop;
+    QString m_outcome;
+};
+
+namespace PublishCommand {
+// "publish": QApplication on the offscreen platform, unattended.
+int run(int &argc, char **argv, const Invocation &invocation);
+} // namespace PublishCommand
+
+} // namespace Corvane::Admin

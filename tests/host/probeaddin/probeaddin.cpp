@@ -1,0 +1,55 @@
+// The probe add-in library: a real component library in a folder of its own,
+// for the add-in manager's tests. It serves a working add-in, one that fails
+// to connect, and a class that is no add-in.
+
+#include "../testaddin.h"
+
+#include "platform/componentserver.h"
+
+using namespace Corvane::Platform;
+
+namespace {
+
+ComponentServer::ObjectCounter g_objects;
+
+QObject *createAddin()
+{
+    return g_objects.track(
+        new HostTest::TestAddin({{QStringLiteral("probePage")}, false, false, {}, false}));
+}
+
+QObject *createBrokenAddin()
+{
+    return g_objects.track(new HostTest::TestAddin({{}, true, false, {}, false}));
+}
+
+QObject *createHelper()
+{
+    return g_objects.track(new QObject);
+}
+
+const ComponentClass kClasses[] = {{"CorvaneProbe.Addin", &createAddin},
+                                   {"CorvaneProbeBroken.Addin", &createBrokenAddin},
+                                   {"CorvaneProbe.Helper", &createHelper}};
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT int DllRegisterServer()
+{
+    return ComponentServer::registerClasses(kClasses, reinterpret_cast<const void *>(&createAddin));
+}
+
+extern "C" Q_DECL_EXPORT int DllUnregisterServer()
+{
+    return ComponentServer::unregisterClasses(kClasses);
+}
+
+extern "C" Q_DECL_EXPORT ComponentCreateFunction DllGetClassObject(const char *classId)
+{
+    return ComponentServer::findClass(kClasses, classId);
+}
+
+extern "C" Q_DECL_EXPORT int DllCanUnloadNow()
+{
+    return g_objects.canUnloadNow();
+}
