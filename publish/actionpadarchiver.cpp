@@ -1,0 +1,468 @@
+#include "publish/actionpadarchiver.h"
+
+#include "addin/applicationmanager.h"
+#include "addin/resourcemanager.h"
+#include "addin/ui.h"
+#include "addin/vbdebug.h"
+#include "host/api/utility.h"
+#include "platform/paths.h"
+#include "platform/runtimeerror.h"
+#include "publish/frmeditarchiveduplicates.h"
+#include "publish/win32apiwrapper.h"
+#include "zip/zipcomponent.h"
+
+#include <QFile>
+#include <QPointer>
+
+namespace Brimble {
+
+using Corvane::Platform::RuntimeError;
+using Corvane::Zip::ZipComponent;
+namespace Paths = Corvane::Platform::Paths;
+
+namespace {
+
+const QString kSection = QStringLiteral("ActionPadArchiver");
+const QString kStatusSection = QStringLiteral("PublishStatus");
+
+// The add-in error with which CreateArchive fails after naming invalid action
+// pad files (its texts are BrimbleError.514-description & co.).
+constexpr std::int32_t kInvalidActionPadFiles = 514;
+
+// Option values both component instances are set up with.
+constexpr qint32 kMetadataOptions = 2570; // 0x0A0A
+
+constexpr std::int16_t kPointerDefault = 0;
+constexpr std::int16_t kPointerHourglass = 11;
+constexpr int kOkOnly = 0;
+constexpr int kExclamation = 48;
+
+// Debug lines are built only while someone reads them: a preview reports
+// every file of the web folders, and most publishes run with the flag off.
+bool debugging()
+{
+    return VBDebug::DebugFlag();
+}
+
+} // namespace
+
+ActionPadArchiver::ActionPadArchiver(QObject *parent)
+    : QObject(parent)
+    , m_ArchiveFiles(std::make_shared<ArchiveFileCollection>())
+{
+}
+
+ActionPadArchiver::~ActionPadArchiver()
+{
+    // Destroyed from one of our own handlers (the page dropping the archiver
+    // in its Finished handler): the component that raised the event is still
+    // on the stack, so it goes later.
+    if (m_HandlerDepth > 0) {
+        ReleaseComponent(m_Zipper);
+        ReleaseComponent(m_Previewer);
+    }
+}
+
+template <typename Body> void ActionPadArchiver::RunHandler(Body &&body)
+{
+    // Errors must not escape into the component's event delivery: a failing
+    // handler ends the publish (message, empty archive, Finished) instead.
+    const QPointer<ActionPadArchiver> self(this);
+    ++m_HandlerDepth;
+    try {
+        body();
+    } catch (const RuntimeError &error) {
+        if (self)
+            FailPublish(error.description());
+    } catch (const std::exception &error) {
+        if (self)
+            FailPublish(QString::fromLocal8Bit(error.what()));
+    }
+    if (self)
+        --m_HandlerDepth;
+}
+
+std::shared_ptr<ActionPadCollection> ActionPadArchiver::ActionPads() const
+{
+    return m_ActionPads;
+}
+
+void ActionPadArchiver::setActionPads(std::shared_ptr<ActionPadCollection> aps)
+{
+    m_ActionPads = std::move(aps);
+}
+
+QString ActionPadArchiver::CreateArchive()
+{
+    if (m_Stage != Stage::Idle)
+        Corvane::Platform::raiseError(
+            Corvane::Platform::ErrorNumber::InvalidProcedureCall, kSection,
+            QStringLiteral("this archiver has already made its archive; create a new "
+                           "ActionPadArchiver for the next publish"));
+    if (!m_ActionPads)
+        Corvane::Platform::raiseError(
+            Corvane::Platform::ErrorNumber::ObjectRequired, kSection,
+            QStringLiteral("no action pads were handed to the archiver; set ActionPads "
+                           "before CreateArchive"));
+
+    m_InCreateArchive = true;
+    struct Leave
+    {
+        bool &flag;
+        ~Leave() { flag = false; }
+    } leave{m_InCreateArchive};
+
+    EnterStateOf(QStringLiteral("AnalyzeActionPads"));
+    if (!ValidateActionPadFiles())
+        UI::RaiseAddinError(kInvalidActionPadFiles);
+
+    m_Previewer = CreateZipComponent(QStringLiteral("m_Previewer"));
+    connect(m_Previewer.get(), &ZipComponent::PreviewingFile, this,
+            &ActionPadArchiver::m_Previewer_PreviewingFile);
+    connect(m_Previewer.get(), &ZipComponent::ProcessCompleted, this,
+            &ActionPadArchiver::m_Previewer_ProcessCompleted);
+    m_Previewer->setArchivePath(Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp")));
+
+    try {
+        CollectFolders();
+        m_ArchiveFiles = std::make_shared<ArchiveFileCollection>();
+        m_ArchiveNames = Corvane::Platform::KeyedSet();
+        m_NameGroups.clear();
+        IndexActionPadFiles();
+        m_Stage = Stage::Previewing;
+        m_Previewer->Preview(false);
+    } catch (...) {
+        // CreateArchive does not return: nobody else knows the temporary file.
+        m_Stage = Stage::Finished;
+        const QString archive = m_Previewer->archivePath();
+        m_Previewer.reset();
+        if (!archive.isEmpty())
+            QFile::remove(archive);
+        throw;
+    }
+    return m_Previewer->archivePath();
+}
+
+bool ActionPadArchiver::ValidateActionPadFiles()
+{
+    bool result = true;
+    QString list;
+    for (const auto &entry : *m_ActionPads) {
+        const actionPad *ap = entry.second.get();
+        if (!ap->IsCurrentFileAbsolute() && !ap->IsValidFile()) {
+            result = false;
+            list +=
+                QLatin1Char('\r') + ap->DisplayName() + QLatin1Char('\t') + ap->CurrentFileName();
+        }
+    }
+    if (!list.isEmpty()) {
+        // The line breaks of the text first, so that file names are shown as they are.
+        QString text = ResourceManager::GetText(QStringLiteral("Error_InvalidFiles"), kSection);
+        text.replace(QStringLiteral("{vbNewLine}"), QStringLiteral("\r\n"));
+        text.replace(QStringLiteral("%1"), list);
+        UI::ShowMessage(text, kOkOnly, kExclamation, 0);
+    }
+    return result;
+}
+
+void ActionPadArchiver::CollectFolders()
+{
+    m_Folders = Corvane::Platform::KeyedSet();
+    m_FolderPrefixes.clear();
+    QString files;
+    Corvane::Host::IUtility *utility = nullptr;
+    for (const auto &entry : *m_ActionPads) {
+        const actionPad *ap = entry.second.get();
+        const QString file = ap->CurrentFileName();
+        VBDebug::DebugPrint(file);
+        if (file.isEmpty() || ap->IsCurrentFileAbsolute())
+            continue;
+        if (!utility)
+            utility = &ApplicationManager::Utility();
+        const QString folder = utility->ParentFolder(file);
+        if (m_Folders.contains(folder))
+            continue;
+        files += QLatin1Char('|') + utility->CombinePath(folder, QStringLiteral("*"));
+        m_Folders.insert(folder);
+        // The component names a file by its path less the root; a network
+        // path is matched against the full source path instead.
+        if (!folder.isEmpty())
+            m_FolderPrefixes.append(
+                Paths::isNetworkPath(folder) ? folder : folder.mid(Paths::rootLength(folder)));
+    }
+    m_Previewer->setIncludeSubfolders(true);
+    m_Previewer->setFilesToProcess(files);
+    VBDebug::DebugPrint(QStringLiteral("filesToProcess: ") + files);
+}
+
+QString ActionPadArchiver::GetArchiveFilename(const QString &path) const
+{
+    // The first folder that holds the path wins; the name keeps its subfolder parts.
+    const QChar separator = Paths::separator();
+    for (const QString &prefix : m_FolderPrefixes) {
+        if (path.size() > prefix.size() && path.at(prefix.size()) == separator &&
+            path.startsWith(prefix))
+            return path.mid(prefix.size() + 1);
+    }
+    return path;
+}
+
+void ActionPadArchiver::IndexActionPadFiles()
+{
+    m_ActionPadsByFile.clear();
+    for (const auto &entry : *m_ActionPads) {
+        const QString file = entry.second->CurrentFileName();
+        if (!file.isEmpty())
+            m_ActionPadsByFile[file].append(entry.second.get());
+    }
+}
+
+actionPad *ActionPadArchiver::FirstActionPadWithFile(const QString &fileName) const
+{
+    // Giving a pad its published name makes it dirty and so may change its
+    // current file: the candidates are checked again as they stand now.
+    const auto it = m_ActionPadsByFile.constFind(fileName);
+    if (it == m_ActionPadsByFile.cend())
+        return nullptr;
+    for (actionPad *ap : *it) {
+        if (ap->CurrentFileName() == fileName)
+            return ap;
+    }
+    return nullptr;
+}
+
+void ActionPadArchiver::m_Previewer_PreviewingFile(const QString &sFilename,
+                                                   const QString &sSourceFilename, qint64, qint32,
+                                                   const QDateTime &, const QDateTime &,
+                                                   const QDateTime &, bool, qint32)
+{
+    RunHandler([&] {
+        if (m_Stage != Stage::Previewing)
+            return;
+        if (debugging())
+            VBDebug::DebugPrint(sFilename + QStringLiteral(" (") + sSourceFilename +
+                                QStringLiteral(") [pf]"));
+        // A file reached twice (a folder nested in another one) keeps its first record.
+        if (m_ArchiveFiles->find(sSourceFilename))
+            return;
+
+        auto record = std::make_shared<ArchiveFile>();
+        record->setSourceFilename(sSourceFilename);
+        const QString archiveName = Paths::isNetworkPath(sSourceFilename)
+                                        ? GetArchiveFilename(sSourceFilename)
+                                        : GetArchiveFilename(sFilename);
+        record->setArchiveFilename(archiveName);
+
+        if (actionPad *ap = FirstActionPadWithFile(sSourceFilename))
+            ap->setPublishedFileName(archiveName);
+
+        m_ArchiveFiles->add(sSourceFilename, record);
+
+        // A name taken before (in any letter case) is a clash; the records
+        // marked are those of exactly this name, the new one included.
+        NameGroup &group = m_NameGroups[archiveName];
+        group.records.append(record.get());
+        if (!m_ArchiveNames.insert(archiveName)) {
+            for (qsizetype i = group.marked; i < group.records.size(); ++i)
+                group.records.at(i)->setDuplicateArchiveFileExists(true);
+            group.marked = group.records.size();
+            m_HasDuplicates = true;
+        }
+    });
+}
+
+void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qint64, qint64, qint64,
+                                                     qint64, qint16, qint32)
+{
+    // The preview's outcome is not examined: the publish goes on with the
+    // records built so far.
+    RunHandler([&] {
+        if (m_Stage != Stage::Previewing)
+            return;
+        m_Stage = Stage::Deciding;
+        m_NameGroups.clear();
+        m_ActionPadsByFile.clear();
+        ReleaseComponent(m_Zipper);
+        DebugPrintArchiveFiles();
+
+        bool proceed = true;
+        if (m_HasDuplicates) {
+            UI::SetMousePointer(kPointerDefault);
+            EnterStateOf(QStringLiteral("UserFixDuplicates"));
+            const QPointer<ActionPadArchiver> self(this);
+            proceed = ShowDuplicatesDialog() == 1;
+            if (!self)
+                return;
+            if (proceed)
+                UI::SetMousePointer(kPointerHourglass);
+        }
+        if (proceed) {
+            CreateZipFile();
+        } else {
+            m_Stage = Stage::Finished;
+            RaiseFinished(m_Previewer->archivePath());
+        }
+    });
+}
+
+void ActionPadArchiver::DebugPrintArchiveFiles() const
+{
+    if (!debugging())
+        return;
+    VBDebug::DebugPrint(QStringLiteral("number of archivefiles: ") +
+                        QString::number(m_ArchiveFiles->count()));
+    for (const auto &entry : *m_ArchiveFiles)
+        VBDebug::DebugPrint(entry.second->ToString());
+}
+
+qint16 ActionPadArchiver::ShowDuplicatesDialog()
+{
+    frmEditArchiveDuplicates dialog;
+    dialog.setArchiveFiles(m_ArchiveFiles);
+    return dialog.DoModal();
+}
+
+void ActionPadArchiver::CreateZipFile()
+{
+    EnterStateOf(QStringLiteral("CreateZipFile"));
+    m_Zipper = CreateZipComponent(QStringLiteral("m_Zipper"));
+    connect(m_Zipper.get(), &ZipComponent::ZipPreprocessingFile, this,
+            &ActionPadArchiver::m_Zipper_ZipPreprocessingFile);
+    connect(m_Zipper.get(), &ZipComponent::GlobalStatus, this,
+            &ActionPadArchiver::m_Zipper_GlobalStatus);
+    connect(m_Zipper.get(), &ZipComponent::ProcessCompleted, this,
+            &ActionPadArchiver::m_Zipper_ProcessCompleted);
+    m_Zipper->setIncludeSubfolders(m_Previewer->includeSubfolders());
+    m_Zipper->setFilesToProcess(m_Previewer->filesToProcess());
+    m_Zipper->setArchivePath(m_Previewer->archivePath());
+    m_LastPercent = 0;
+    m_Stage = Stage::Zipping;
+    m_Zipper->Zip();
+}
+
+void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const QString &,
+                                                      const QString &sSourceFilename, qint64,
+                                                      qint32, const QDateTime &, const QDateTime &,
+                                                      const QDateTime &, qint32, bool,
+                                                      const QString &, bool *bExcluded, qint32,
+                                                      bool)
+{
+    RunHandler([&] {
+        if (m_Stage != Stage::Zipping)
+            return;
+        const std::shared_ptr<ArchiveFile> *found = m_ArchiveFiles->find(sSourceFilename);
+        if (!found) {
+            // Created after the preview: it has no archive name and nobody
+            // chose to publish it, so it stays out.
+            VBDebug::DebugPrint(QStringLiteral("[z] not previewed, left out: ") + sSourceFilename);
+            if (bExcluded)
+                *bExcluded = true;
+            return;
+        }
+        const ArchiveFile &record = **found;
+        if (debugging())
+            VBDebug::DebugPrint(QStringLiteral("[z] ") + record.ToString());
+        if (record.IsExcluded() && bExcluded)
+            *bExcluded = true;
+        if (sFilename)
+            *sFilename = record.ArchiveFilename();
+    });
+}
+
+void ActionPadArchiver::m_Zipper_GlobalStatus(qint32, qint32, qint32, qint16, qint64, qint64,
+                                              qint64, qint16 nBytesPercent, qint64, qint16)
+{
+    RunHandler([&] {
+        if (m_Stage != Stage::Zipping)
+            return;
+        if (nBytesPercent % 5 == 0 && nBytesPercent < 100 && nBytesPercent != m_LastPercent) {
+            m_LastPercent = nBytesPercent;
+            emit ZipPercentComplete(nBytesPercent);
+        }
+    });
+}
+
+void ActionPadArchiver::m_Zipper_ProcessCompleted(qint32, qint32, qint32, qint64, qint64, qint64,
+                                                  qint64, qint16, qint32 xResult)
+{
+    RunHandler([&] {
+        if (m_Stage != Stage::Zipping)
+            return;
+        m_Stage = Stage::Finished;
+        const QString archive = m_Zipper->archivePath();
+        if (xResult == Corvane::Zip::ZipResult::Success) {
+            EnterStateOf(QStringLiteral("ArchiveCreated"));
+            RaiseFinished(archive);
+            return;
+        }
+        // The archive was not written: hand the page an empty file (it
+        // stores nothing then) and tell the user which file stopped it.
+        QString reason = m_Zipper->lastError();
+        if (reason.isEmpty())
+            reason = archive;
+        const QString message = ResourceManager::FormatText(
+            ResourceManager::GetText(QStringLiteral("Error_ZipFailed"), kSection), reason);
+        FailPublish(message);
+    });
+}
+
+std::unique_ptr<ZipComponent> ActionPadArchiver::CreateZipComponent(const QString &name)
+{
+    // A child as well, so that tools and tests find the instances by name.
+    auto component = std::make_unique<ZipComponent>(this);
+    component->setObjectName(name);
+    component->setPreservePaths(true);
+    component->setMetadataOptions(kMetadataOptions);
+    return component;
+}
+
+void ActionPadArchiver::ReleaseComponent(std::unique_ptr<ZipComponent> &component)
+{
+    if (!component)
+        return;
+    component->disconnect(this);
+    component->setParent(nullptr);
+    component.release()->deleteLater();
+}
+
+void ActionPadArchiver::EnterStateOf(const QString &key)
+{
+    emit EnterState(ResourceManager::GetText(key, kStatusSection));
+}
+
+void ActionPadArchiver::RaiseFinished(const QString &archiveName)
+{
+    // Once per publish, and never before CreateArchive has returned: the page
+    // enables its button again on Finished and disables it on the return.
+    if (m_FinishedRaised)
+        return;
+    m_FinishedRaised = true;
+    if (m_InCreateArchive) {
+        QMetaObject::invokeMethod(
+            this, [this, archiveName] { emit Finished(archiveName); }, Qt::QueuedConnection);
+        return;
+    }
+    emit Finished(archiveName);
+}
+
+void ActionPadArchiver::FailPublish(const QString &message)
+{
+    m_Stage = Stage::Finished;
+    ReleaseComponent(m_Zipper);
+    const QString archive = m_Previewer ? m_Previewer->archivePath() : QString();
+    if (!archive.isEmpty()) {
+        QFile file(archive);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.close();
+    }
+    VBDebug::DebugPrint(QStringLiteral("publish failed: ") + message);
+    try {
+        UI::SetMousePointer(kPointerDefault);
+        UI::ShowMessage(message, kOkOnly, kExclamation, 0);
+    } catch (const std::exception &) {
+        // Without a host to show it, the debug line above is all that is left.
+    }
+    RaiseFinished(archive);
+}
+
+} // namespace Brimble

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "model/actionpad.h"
+#include "publish/archivefile.h"
+
+#include "platform/keyedcollection.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace Corvane::Zip {
+class ZipComponent;
+}
+
+namespace Brimble {
+
+// Turns the editor page's action pads into one zip archive of every file they
+// reach: validates, collects folders, previews, names, de-duplicates (with the
+// user) and zips. Talks back only through its three events. One archiver
+// serves one publish.
+class ActionPadArchiver final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ActionPadArchiver(QObject *parent = nullptr);
+    ~ActionPadArchiver() override;
+
+    std::shared_ptr<ActionPadCollection> ActionPads() const;
+    void setActionPads(std::shared_ptr<ActionPadCollection> aps);
+
+    // Starts the analysis and returns the path of the temporary archive file.
+    // Fails (RuntimeError) after warning the user when action pad files are invalid.
+    QString CreateArchive();
+
+signals:
+    void EnterState(const QString &state);
+    void ZipPercentComplete(qint16 percent);
+    void Finished(const QString &archiveName);
+
+private slots:
+    void m_Previewer_PreviewingFile(const QString &sFilename, const QString &sSourceFilename,
+                                    qint64 lSize, qint32 xAttributes,
+                                    const QDateTime &dtLastModified,
+                                    const QDateTime &dtLastAccessed, const QDateTime &dtCreated,
+                                    bool bExcluded, qint32 xReason);
+    void m_Previewer_ProcessCompleted(qint32 lFilesTotal, qint32 lFilesProcessed,
+                                      qint32 lFilesSkipped, qint64 lBytesTotal,
+                                      qint64 lBytesProcessed, qint64 lBytesSkipped,
+                                      qint64 lBytesOutput, qint16 nCompressionRatio,
+                                      qint32 xResult);
+    void m_Zipper_ZipPreprocessingFile(QString *sFilename, const QString &sComment,
+                                       const QString &sSourceFilename, qint64 lSize,
+                                       qint32 xAttributes, const QDateTime &dtLastModified,
+                                       const QDateTime &dtLastAccessed, const QDateTime &dtCreated,
+                                       qint32 xMethod, bool bEncrypted, const QString &sPassword,
+                                       bool *bExcluded, qint32 xReason, bool bExisting);
+    void m_Zipper_GlobalStatus(qint32 lFilesTotal, qint32 lFilesProcessed, qint32 lFilesSkipped,
+                               qint16 nFilesPercent, qint64 lBytesTotal, qint64 lBytesProcessed,
+                               qint64 lBytesSkipped, qint16 nBytesPercent, qint64 lBytesOutput,
+                               qint16 nCompressionRatio);
+    void m_Zipper_ProcessCompleted(qint32 lFilesTotal, qint32 lFilesProcessed, qint32 lFilesSkipped,
+                                   qint64 lBytesTotal, qint64 lBytesProcessed, qint64 lBytesSkipped,
+                                   qint64 lBytesOutput, qint16 nCompressionRatio, qint32 xResult);
+
+private:
+    // Where the archiver stands in its one publish; events that arrive out of
+    // turn (a second completion, a late progress report) are ignored.
+    enum class Stage
+    {
+        Idle,
+        Previewing,
+        Deciding,
+        Zipping,
+        Finished
+    };
+
+    // The records of one exact archive name, in preview order. The first
+    // `marked` of them carry the duplicate flag already, so that a clash marks
+    // only the records not yet marked and a name shared by many files stays linear.
+    struct NameGroup
+    {
+        QList<ArchiveFile *> records;
+        qsizetype marked = 0;
+    };
+
+    bool ValidateActionPadFiles();
+    void CollectFolders();
+    QString GetArchiveFilename(const QString &path) const;
+    void DebugPrintArchiveFiles() const;
+    qint16 ShowDuplicatesDialog();
+    void CreateZipFile();
+    actionPad *FirstActionPadWithFile(const QString &fileName) const;
+    void IndexActionPadFiles();
+    std::unique_ptr<Corvane::Zip::ZipComponent> CreateZipComponent(const QString &name);
+    void ReleaseComponent(std::unique_ptr<Corvane::Zip::ZipComponent> &component);
+    void EnterStateOf(const QString &key);
+    void RaiseFinished(const QString &archiveName);
+    void FailPublish(const QString &message);
+    template <typename Body> void RunHandler(Body &&body);
+
+    std::shared_ptr<ActionPadCollection> m_ActionPads;
+    Corvane::Platform::KeyedSet m_Folders;
+    // The prefixes GetArchiveFilename cuts, one per non-empty folder of m_Folders, in order.
+    QStringList m_FolderPrefixes;
+    std::shared_ptr<ArchiveFileCollection> m_ArchiveFiles;
+    Corvane::Platform::KeyedSet m_ArchiveNames;
+    QHash<QString, NameGroup> m_NameGroups;
+    // The action pads by CurrentFileName (exact), in collection order, as the preview began.
+    QHash<QString, QList<actionPad *>> m_ActionPadsByFile;
+    bool m_HasDuplicates = false;
+    qint16 m_LastPercent = 0;
+    std::unique_ptr<Corvane::Zip::ZipComponent> m_Previewer;
+    std::unique_ptr<Corvane::Zip::ZipComponent> m_Zipper;
+
+    Stage m_Stage = Stage::Idle;
+    bool m_InCreateArchive = false;
+    bool m_FinishedRaised = false;
+    // Handlers running now: components are then released later, not under their own events.
+    int m_HandlerDepth = 0;
+};
+
+} // namespace Brimble
