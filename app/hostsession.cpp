@@ -9,8 +9,6 @@
 
 #include <QDir>
 
-#include <QDir>
-
 namespace Corvane::Admin {
 
 HostSession::HostSession(const Invocation &invocation, bool unattended)
@@ -21,7 +19,6 @@ HostSession::HostSession(const Invocation &invocation, bool unattended)
         m_application.setLanguage(invocation.value(QStringLiteral("language")));
     m_application.setDatabase(
         std::make_unique<Host::Database>(openExistingDatabase(invocation.database)));
-    QDir::setCurrent(m_application.WebFolder()); // relative action pad locations start there
     // Action pad locations may be relative to the web folder, and the add-in
     // checks them as the file system does: relative to the current folder.
     const QString webFolder = m_application.WebFolder();

@@ -3,6 +3,7 @@
 
 #include "../dravo/dravotest.h"
 #include "../fakehost/debugcapture.h"
+#include "unattendedcapture.h"
 
 #include "dravo/engine.h"
 #include "host/impl/addinmanager.h"
@@ -14,7 +15,6 @@
 #include "platform/componentregistry.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
@@ -43,11 +43,8 @@ class tst_AddinManager : public QObject
     Q_OBJECT
 
 private:
-    QByteArray m_errors;
-    QBuffer m_errorBuffer{&m_errors};
-    QByteArray m_output;
-    QBuffer m_outputBuffer{&m_output};
     std::unique_ptr<Host::Application> m_application;
+    std::unique_ptr<HostTest::UnattendedCapture> m_unattended;
     std::unique_ptr<FakeHost::DebugCapture> m_capture;
 
     QStringList recorded() const
@@ -69,23 +66,16 @@ private slots:
         // Every test starts with a registry that knows nothing of the probe.
         for (const QString &classId : kProbeClasses)
             Platform::ComponentRegistry::instance().unregisterServer(classId);
-        m_errors.clear();
-        m_output.clear();
-        m_errorBuffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        m_outputBuffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
         m_application = std::make_unique<Host::Application>();
-        m_application->setUnattended(true);
-        m_application->unattendedMode()->setStreams(&m_outputBuffer, &m_errorBuffer);
+        m_unattended = std::make_unique<HostTest::UnattendedCapture>(*m_application);
         m_capture = std::make_unique<FakeHost::DebugCapture>();
     }
 
     void cleanup()
     {
-        m_application->setUnattended(false);
+        m_unattended.reset();
         m_application.reset();
         m_capture.reset();
-        m_errorBuffer.close();
-        m_outputBuffer.close();
     }
 
     void newcomerIsRegisteredOnce()
@@ -97,7 +87,7 @@ private slots:
                  probeLibrary("corvane-probe-addin"));
         // The plain library exports no DllRegisterServer: nothing to register.
         QVERIFY(manager.registerNewcomers().isEmpty());
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(m_unattended->errors.isEmpty());
     }
 
     void addinsAreTheFoldersAddinClasses()
@@ -115,7 +105,7 @@ private slots:
         Host::AddinManager manager(*m_application, kProbeFolder);
         manager.connectAll();
         QCOMPARE(manager.connectedAddins(), QStringList{QStringLiteral("CorvaneProbe.Addin")});
-        QCOMPARE(QString::fromUtf8(m_errors),
+        QCOMPARE(QString::fromUtf8(m_unattended->errors),
                  QStringLiteral("The add-in CorvaneProbeBroken.Addin could not be connected and "
                                 "is left out: the test add-in refuses to connect\n"));
         QCOMPARE(recorded(),
@@ -159,10 +149,10 @@ private slots:
         Host::AddinManager manager(*m_application, folder);
         manager.connectAll();
         QVERIFY2(manager.connectedAddins().contains(QStringLiteral("CorvaneBrimble.Addin")),
-                 m_errors.constData());
+                 m_unattended->errors.constData());
         Host::ConfigurationDialog dialog(*m_application);
         QVERIFY(dialog.loadPages());
-        QVERIFY2(m_errors.isEmpty(), m_errors.constData());
+        QVERIFY2(m_unattended->errors.isEmpty(), m_unattended->errors.constData());
         bool found = false;
         for (QWidget *page : dialog.pages())
             found = found || page->findChild<QPushButton *>(QStringLiteral("cmdPublishActionPads"));

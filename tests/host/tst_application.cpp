@@ -2,12 +2,13 @@
 // modal dialogs in unattended mode, the mouse pointer, the language and
 // component creation.
 
+#include "unattendedcapture.h"
+
 #include "host/impl/application.h"
 #include "host/impl/unattendedmode.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -20,29 +21,8 @@ class tst_Application : public QObject
 {
     Q_OBJECT
 
-private:
-    QByteArray m_output;
-    QByteArray m_errors;
-    QBuffer m_outputBuffer{&m_output};
-    QBuffer m_errorBuffer{&m_errors};
-
-    void captureUnattended(Host::Application &application)
-    {
-        application.setUnattended(true);
-        m_output.clear();
-        m_errors.clear();
-        m_outputBuffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        m_errorBuffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        application.unattendedMode()->setStreams(&m_outputBuffer, &m_errorBuffer);
-    }
-
 private slots:
-    void cleanup()
-    {
-        m_outputBuffer.close();
-        m_errorBuffer.close();
-        QVERIFY(!Host::UnattendedMode::of(qApp));
-    }
+    void cleanup() { QVERIFY(!Host::UnattendedMode::of(qApp)); }
 
     void unattendedMessageBox_data()
     {
@@ -77,25 +57,25 @@ private slots:
         QFETCH(bool, toErrors);
         QFETCH(QString, line);
         Host::Application application;
-        captureUnattended(application);
+        HostTest::UnattendedCapture capture(application);
         QCOMPARE(application.MessageBox(
                      QStringLiteral("Three files are missing:\r\na.htm\r\nb.htm"), style),
                  answer);
-        QCOMPARE(QString::fromUtf8(toErrors ? m_errors : m_output), line + QLatin1Char('\n'));
-        QVERIFY((toErrors ? m_output : m_errors).isEmpty());
+        QCOMPARE(QString::fromUtf8(toErrors ? capture.errors : capture.output),
+                 line + QLatin1Char('\n'));
+        QVERIFY((toErrors ? capture.output : capture.errors).isEmpty());
     }
 
     void unknownButtonCodeFails()
     {
         Host::Application application;
-        captureUnattended(application);
+        HostTest::UnattendedCapture capture(application);
         try {
             application.MessageBox(QStringLiteral("?"), 7);
             QFAIL("no error for the button code 7");
         } catch (const Platform::RuntimeError &error) {
             QCOMPARE(error.number(), Platform::ErrorNumber::InvalidProcedureCall);
         }
-        application.setUnattended(false);
     }
 
     void unattendedModalDialog_data()
@@ -114,7 +94,7 @@ private slots:
         QFETCH(bool, defaultCloses);
         QFETCH(int, result);
         Host::Application application;
-        captureUnattended(application);
+        HostTest::UnattendedCapture capture(application);
 
         QDialog dialog;
         dialog.setWindowTitle(QStringLiteral("Duplicates"));
@@ -128,10 +108,9 @@ private slots:
         if (defaultCloses)
             connect(second, &QPushButton::clicked, &dialog, [&] { dialog.done(2); });
         QCOMPARE(dialog.exec(), result);
-        QVERIFY(m_output.startsWith(secondIsDefault ? "Duplicates [Keep]\n"
-                                                    : "Duplicates [Continue]\n"));
-        QCOMPARE(m_errors.isEmpty(), defaultCloses);
-        application.setUnattended(false);
+        QVERIFY(capture.output.startsWith(secondIsDefault ? "Duplicates [Keep]\n"
+                                                          : "Duplicates [Continue]\n"));
+        QCOMPARE(capture.errors.isEmpty(), defaultCloses);
     }
 
     void mousePointerIsBalanced()

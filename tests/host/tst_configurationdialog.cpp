@@ -3,6 +3,7 @@
 // to every page.
 
 #include "testaddin.h"
+#include "unattendedcapture.h"
 
 #include "../fakehost/debugcapture.h"
 
@@ -13,7 +14,6 @@
 #include "platform/componentregistry.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -30,14 +30,11 @@ class tst_ConfigurationDialog : public QObject
     Q_OBJECT
 
 private:
-    QByteArray m_output;
-    QByteArray m_errors;
-    QBuffer m_outputBuffer{&m_output};
-    QBuffer m_errorBuffer{&m_errors};
     QTemporaryDir m_emptyAddinFolder;
     std::unique_ptr<Host::Application> m_application;
     std::unique_ptr<Host::AddinManager> m_addins;
     std::unique_ptr<FakeHost::DebugCapture> m_capture;
+    std::unique_ptr<HostTest::UnattendedCapture> m_unattended;
 
     // Connects the test add-in with the behaviour, through the add-in manager.
     void connectAddin(const HostTest::AddinBehaviour &behaviour)
@@ -57,17 +54,12 @@ private:
 
     void unattended()
     {
-        m_application->setUnattended(true);
-        m_application->unattendedMode()->setStreams(&m_outputBuffer, &m_errorBuffer);
+        m_unattended = std::make_unique<HostTest::UnattendedCapture>(*m_application);
     }
 
 private slots:
     void init()
     {
-        m_output.clear();
-        m_errors.clear();
-        m_outputBuffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        m_errorBuffer.open(QIODevice::WriteOnly | QIODevice::Truncate);
         m_application = std::make_unique<Host::Application>();
         m_addins = std::make_unique<Host::AddinManager>(*m_application, m_emptyAddinFolder.path());
         m_capture = std::make_unique<FakeHost::DebugCapture>();
@@ -76,12 +68,10 @@ private slots:
     void cleanup()
     {
         m_addins.reset();
-        m_application->setUnattended(false);
+        m_unattended.reset();
         m_application.reset();
         m_capture.reset();
         Platform::ComponentRegistry::instance().unregisterFactory(kAddin);
-        m_outputBuffer.close();
-        m_errorBuffer.close();
     }
 
     void failingBeforeConfigureIsShownAndDialogStillOpens()
@@ -94,7 +84,7 @@ private slots:
                       false});
         Host::ConfigurationDialog dialog(*m_application);
         QVERIFY(dialog.loadPages());
-        QCOMPARE(QString::fromUtf8(m_errors),
+        QCOMPARE(QString::fromUtf8(m_unattended->errors),
                  QStringLiteral("A configuration page could not be prepared: No database is "
                                 "open.\n"));
         QCOMPARE(dialog.pages().size(), 1);
@@ -166,7 +156,7 @@ private slots:
         Host::ConfigurationDialog dialog(*m_application);
         dialog.loadPages();
         QCOMPARE(dialog.pages().size(), 1);
-        QVERIFY(m_errors.contains("is no configuration page"));
+        QVERIFY(m_unattended->errors.contains("is no configuration page"));
     }
 
     void cancelledDialogDoesNotOpen()

@@ -2,6 +2,7 @@
 // bar's place, and Tools > Configure..., which opens the configuration dialog.
 
 #include "testaddin.h"
+#include "unattendedcapture.h"
 
 #include "../fakehost/debugcapture.h"
 
@@ -16,8 +17,6 @@
 #include "platform/componentregistry.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -73,11 +72,7 @@ private slots:
 
     void configureOpensTheDialogWithTheAddinsPages()
     {
-        QByteArray output;
-        QBuffer outputBuffer(&output);
-        outputBuffer.open(QIODevice::WriteOnly);
-        m_application->setUnattended(true);
-        m_application->unattendedMode()->setStreams(&outputBuffer, nullptr);
+        HostTest::UnattendedCapture unattended(*m_application);
         Platform::ComponentRegistry::instance().registerFactory(
             QStringLiteral("HostTest.Addin"), [] {
                 return new HostTest::TestAddin(
@@ -94,7 +89,7 @@ private slots:
         Platform::ComponentRegistry::instance().unregisterFactory(QStringLiteral("HostTest.Addin"));
         // Unattended, the dialog was answered with OK, which applies the page.
         QVERIFY(capture.lines.contains("windowPage.Apply"));
-        QVERIFY2(output.contains("[OK]"), output.constData());
+        QVERIFY2(unattended.output.contains("[OK]"), unattended.output.constData());
     }
 };
 

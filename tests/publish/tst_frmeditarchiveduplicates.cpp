@@ -33,24 +33,24 @@ namespace {
 
 const QString kSettings = QStringLiteral("Addins\\CorvaneAdministration\\frmEditArchiveDuplicates");
 
-struct Spec
+struct FileRow
 {
     QString archiveName;
     bool duplicate;
 };
-using Specs = QList<Spec>;
+using FileRows = QList<FileRow>;
 
-std::shared_ptr<ArchiveFileCollection> makeRecords(const Specs &specs)
+std::shared_ptr<ArchiveFileCollection> makeRecords(const FileRows &files)
 {
     auto records = std::make_shared<ArchiveFileCollection>();
     int n = 0;
-    for (const Spec &spec : specs) {
+    for (const FileRow &file : files) {
         auto record = std::make_shared<ArchiveFile>();
-        const QString source = QStringLiteral("/web/f%1/").arg(++n) + spec.archiveName;
+        const QString source = QStringLiteral("/web/f%1/").arg(++n) + file.archiveName;
         record->setSourceFilename(
             QString(source).replace(QLatin1Char('/'), Corvane::Platform::Paths::separator()));
-        record->setArchiveFilename(spec.archiveName);
-        record->setDuplicateArchiveFileExists(spec.duplicate);
+        record->setArchiveFilename(file.archiveName);
+        record->setDuplicateArchiveFileExists(file.duplicate);
         records->add(record->SourceFilename(), record);
     }
     return records;
@@ -135,34 +135,34 @@ private slots:
 
     void defaultChoice_data()
     {
-        QTest::addColumn<Specs>("specs");
+        QTest::addColumn<FileRows>("files");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("two of one name, a third not shown")
-            << Specs{{"index.htm", true}, {"index.htm", true}, {"other.htm", false}}
+            << FileRows{{"index.htm", true}, {"index.htm", true}, {"other.htm", false}}
             << QStringList{"index.htm:f1:x", "index.htm:f2:-"};
         QTest::newRow("three of one name: one checked")
-            << Specs{{"a.htm", true}, {"a.htm", true}, {"a.htm", true}}
+            << FileRows{{"a.htm", true}, {"a.htm", true}, {"a.htm", true}}
             << QStringList{"a.htm:f1:x", "a.htm:f2:-", "a.htm:f3:-"};
         QTest::newRow("names differing in case are both checked")
-            << Specs{{"index.htm", true}, {"Index.htm", true}}
+            << FileRows{{"index.htm", true}, {"Index.htm", true}}
             << QStringList{"Index.htm:f2:x", "index.htm:f1:x"};
         QTest::newRow("groups in name order, first of each group in collection order")
-            << Specs{{"b.htm", true},
-                     {"a.htm", true},
-                     {"b.htm", true},
-                     {"A.htm", true},
-                     {"a.htm", true}}
+            << FileRows{{"b.htm", true},
+                        {"a.htm", true},
+                        {"b.htm", true},
+                        {"A.htm", true},
+                        {"a.htm", true}}
             << QStringList{"A.htm:f4:x", "a.htm:f2:x", "a.htm:f5:-", "b.htm:f1:x", "b.htm:f3:-"};
         QTest::newRow("subfolder names sort with the rest")
-            << Specs{{"img/a.gif", true}, {"css/a.css", true}, {"img/a.gif", true}}
+            << FileRows{{"img/a.gif", true}, {"css/a.css", true}, {"img/a.gif", true}}
             << QStringList{"css/a.css:f2:x", "img/a.gif:f1:x", "img/a.gif:f3:-"};
     }
 
     void defaultChoice()
     {
-        QFETCH(Specs, specs);
+        QFETCH(FileRows, files);
         QFETCH(QStringList, rows);
-        runDialog(makeRecords(specs), [&](frmEditArchiveDuplicates &dialog) {
+        runDialog(makeRecords(files), [&](frmEditArchiveDuplicates &dialog) {
             QCOMPARE(rowsOf(dialog.findChild<QTreeWidget *>("lvArchiveFiles")), rows);
         });
     }
