@@ -25,8 +25,7 @@ struct ComponentClass
 namespace ComponentServer {
 
 // Registers every class of the table under the path of the module holding `anchor`.
-template <std::size_t N>
-int registerClasses(const ComponentClass (&classes)[N], const void *anchor)
+template <std::size_t N> int registerClasses(const ComponentClass (&classes)[N], const void *anchor)
 {
     const QString path = modulePath(anchor);
     if (path.isEmpty())
@@ -36,8 +35,7 @@ int registerClasses(const ComponentClass (&classes)[N], const void *anchor)
     return 0;
 }
 
-template <std::size_t N>
-int unregisterClasses(const ComponentClass (&classes)[N])
+template <std::size_t N> int unregisterClasses(const ComponentClass (&classes)[N])
 {
     for (const ComponentClass &c : classes)
         ComponentRegistry::instance().unregisterServer(QString::fromLatin1(c.classId));

@@ -34,8 +34,7 @@ private:
 
 // Runs a handler body; a RuntimeError (or any std::exception, as error 5)
 // thrown by it is recorded in the status. A null status means nobody asks.
-template <typename Body>
-void runHandler(EventStatus *status, Body &&body)
+template <typename Body> void runHandler(EventStatus *status, Body &&body)
 {
     try {
         body();

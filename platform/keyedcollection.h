@@ -13,8 +13,7 @@ namespace Corvane::Platform {
 // An ordered collection with text keys compared without regard to letter case.
 // Adding a key that is already there is error 457; asking for a key that is not
 // there is error 5. Lookups are by hash; order is the order of insertion.
-template <typename T>
-class KeyedCollection
+template <typename T> class KeyedCollection
 {
 public:
     using Entry = std::pair<QString, T>;

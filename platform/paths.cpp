@@ -50,9 +50,8 @@ QString resolveCase(const QString &path)
             resolved = candidate;
         } else {
             const QDir dir(resolved.isEmpty() ? QStringLiteral(".") : resolved);
-            const QStringList entries =
-                dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                              QDir::Name);
+            const QStringList entries = dir.entryList(
+                QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
             QString match;
             for (const QString &entry : entries) {
                 if (entry.compare(part, Qt::CaseInsensitive) == 0) {

@@ -27,7 +27,8 @@ CORVANE_PLATFORM_EXPORT bool deleteFile(const QString &path);
 
 // The platform's path separator ('\\' on Windows, '/' elsewhere).
 CORVANE_PLATFORM_EXPORT QChar separator();
-// Length of the root of an absolute path ("/" = 1, "c:\\" = 3, "\\\\server\\share\\" ...); 0 for relative.
+// Length of the root of an absolute path ("/" = 1, "c:\\" = 3, "\\\\server\\share\\" ...); 0 for
+// relative.
 CORVANE_PLATFORM_EXPORT int rootLength(const QString &path);
 // True for a network path (begins with two separators).
 CORVANE_PLATFORM_EXPORT bool isNetworkPath(const QString &path);

@@ -11,18 +11,19 @@ namespace Corvane::Platform {
 
 // Error numbers of the runtime that this system raises or expects.
 namespace ErrorNumber {
-constexpr std::int32_t InvalidProcedureCall = 5;  // invalid procedure call or argument
-constexpr std::int32_t Overflow = 6;              // arithmetic or index overflow
-constexpr std::int32_t SubscriptOutOfRange = 9;   // no such element / no array yet
-constexpr std::int32_t TypeMismatch = 13;         // a value cannot be converted
-constexpr std::int32_t FileNotFound = 53;         // a file does not exist
-constexpr std::int32_t PathFileAccessError = 75;  // a file exists but cannot be used
+constexpr std::int32_t InvalidProcedureCall = 5;   // invalid procedure call or argument
+constexpr std::int32_t Overflow = 6;               // arithmetic or index overflow
+constexpr std::int32_t SubscriptOutOfRange = 9;    // no such element / no array yet
+constexpr std::int32_t TypeMismatch = 13;          // a value cannot be converted
+constexpr std::int32_t FileNotFound = 53;          // a file does not exist
+constexpr std::int32_t PathFileAccessError = 75;   // a file exists but cannot be used
 constexpr std::int32_t InvalidPropertyValue = 380; // a control rejects a position or size
-constexpr std::int32_t ObjectRequired = 424;      // a null object was used
-constexpr std::int32_t CannotCreateObject = 429;  // class identifier not registered / not creatable
-constexpr std::int32_t MemberNotFound = 438;      // object doesn't support this property or method
-constexpr std::int32_t DuplicateKey = 457;        // key already associated with an element
-constexpr std::int32_t ComponentBase = static_cast<std::int32_t>(0x80040000u); // component-defined errors
+constexpr std::int32_t ObjectRequired = 424;       // a null object was used
+constexpr std::int32_t CannotCreateObject = 429; // class identifier not registered / not creatable
+constexpr std::int32_t MemberNotFound = 438;     // object doesn't support this property or method
+constexpr std::int32_t DuplicateKey = 457;       // key already associated with an element
+constexpr std::int32_t ComponentBase =
+    static_cast<std::int32_t>(0x80040000u); // component-defined errors
 } // namespace ErrorNumber
 
 // Number of a component-defined error: n + 0x80040000 (for example 513 -> 0x80040201).
