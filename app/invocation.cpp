@@ -10,7 +10,7 @@ namespace {
 
 using Command = Invocation::Command;
 
-struct CommandSpec
+struct CommandSyntax
 {
     Command command;
     QStringList words;
@@ -18,9 +18,9 @@ struct CommandSpec
     QStringList options;
 };
 
-const QList<CommandSpec> &commands()
+const QList<CommandSyntax> &commands()
 {
-    static const QList<CommandSpec> list = {
+    static const QList<CommandSyntax> list = {
         {Command::Gui, {QStringLiteral("gui")}, {}, {QStringLiteral("database")}},
         {Command::Init,
          {QStringLiteral("init")},
@@ -74,17 +74,17 @@ QList<QCommandLineOption> allOptions()
             QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
 }
 
-const CommandSpec &findCommand(const QStringList &positional)
+const CommandSyntax &findCommand(const QStringList &positional)
 {
-    for (const CommandSpec &spec : commands()) {
-        if (positional.mid(0, spec.words.size()) == spec.words)
-            return spec;
+    for (const CommandSyntax &syntax : commands()) {
+        if (positional.mid(0, syntax.words.size()) == syntax.words)
+            return syntax;
     }
     const QString first = positional.constFirst();
     QStringList subcommands;
-    for (const CommandSpec &spec : commands()) {
-        if (spec.words.size() > 1 && spec.words.constFirst() == first)
-            subcommands.append(spec.words.at(1));
+    for (const CommandSyntax &syntax : commands()) {
+        if (syntax.words.size() > 1 && syntax.words.constFirst() == first)
+            subcommands.append(syntax.words.at(1));
     }
     if (!subcommands.isEmpty()) {
         if (positional.size() < 2)
@@ -129,23 +129,24 @@ Invocation Invocation::parse(const QStringList &arguments)
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         positional.append(QStringLiteral("gui"));
-    const CommandSpec &spec = findCommand(positional);
-    invocation.command = spec.command;
-    invocation.arguments = positional.mid(spec.words.size());
-    const QString commandName = spec.words.join(QLatin1Char(' '));
+    const CommandSyntax &syntax = findCommand(positional);
+    invocation.command = syntax.command;
+    invocation.arguments = positional.mid(syntax.words.size());
+    const QString commandName = syntax.words.join(QLatin1Char(' '));
 
-    if (invocation.arguments.size() < spec.argumentNames.size())
+    if (invocation.arguments.size() < syntax.argumentNames.size())
         throw UsageError(
             QStringLiteral("\"%1\" needs %2")
                 .arg(commandName,
-                     spec.argumentNames.mid(invocation.arguments.size()).join(QLatin1Char(' '))));
-    if (invocation.arguments.size() > spec.argumentNames.size())
-        throw UsageError(QStringLiteral("\"%1\" takes no argument \"%2\"")
-                             .arg(commandName, invocation.arguments.at(spec.argumentNames.size())));
+                     syntax.argumentNames.mid(invocation.arguments.size()).join(QLatin1Char(' '))));
+    if (invocation.arguments.size() > syntax.argumentNames.size())
+        throw UsageError(
+            QStringLiteral("\"%1\" takes no argument \"%2\"")
+                .arg(commandName, invocation.arguments.at(syntax.argumentNames.size())));
 
     for (const QString &name : parser.optionNames()) {
         const QString option = name == QLatin1String("h") ? QStringLiteral("help") : name;
-        if (!spec.options.contains(option))
+        if (!syntax.options.contains(option))
             throw UsageError(QStringLiteral("the option --%1 does not apply to \"%2\"")
                                  .arg(option, commandName));
         const QStringList values = parser.values(option);

@@ -5,7 +5,8 @@
 # to about 10 MB and 100 MB of mixed files and by 100,000 small pages
 # (bench/e2e/scale_web.py). Prints, per folder, the best wall time of three
 # runs of each, their ratio (goal: publish <= 1.2 x zip) and the peak memory
-# of both ("Maximum resident set size" of /usr/bin/time -v).
+# of both ("Maximum resident set size" of /usr/bin/time -v), and how one more
+# publish splits into start-up and preview, zip, and store (bench/e2e/phases.py).
 #
 # Build corvane-admin and the add-in first, a Release build for real numbers:
 #   cmake -S . -B ../build-release -DCMAKE_BUILD_TYPE=Release
@@ -68,7 +69,7 @@ measure() { # name, scale_web.py options...
     fi
     local files size
     files=$(find "$set/web" -type f | wc -l)
-    size=$(du -sm "$set/web" | cut -f1)
+    size=$(du -sm --apparent-size "$set/web" | cut -f1)
 
     local best_publish="" best_zip="" peak_publish=0 peak_zip=0 t m round
     for round in $(seq 1 "$rounds"); do
@@ -96,6 +97,7 @@ measure() { # name, scale_web.py options...
         -v pm="$peak_publish" -v zm="$peak_zip" -v stored="$stored" -v zipped="$(stat -c %s "$work/infozip.zip")" \
         'BEGIN { printf "%-8s %7d %6d MB %9.2f s %9.2f s %6.2fx %8d MB %6d MB %8.1f MB %8.1f MB\n",
                  name, files, size, p, z, (z > 0 ? p / z : 0), pm, zm, stored / 1048576, zipped / 1048576 }'
+    echo "         publish: $(python3 "$root/bench/e2e/phases.py" "$admin" "$set/corvane.sqlite")"
 }
 
 echo "== end to end: corvane-admin publish (store included) vs zip -r -q, best of $rounds =="
