@@ -347,19 +347,38 @@ void ucActionPadEditor::m_ActionPadArchiver_Finished(const QString &archiveName)
 void ucActionPadEditor::StoreArchive(const QString &archiveName)
 {
     SetStatus(GetText(QStringLiteral("CopyArchiveToDatabase"), kStatusSection));
-    DravoWrapper wrapper;
-    wrapper.UpdateActionPadFile(archiveName);
-
     const std::shared_ptr<ActionPadCollection> actionPads =
         m_ActionPadArchiver ? m_ActionPadArchiver->ActionPads() : nullptr;
     if (!actionPads)
         raiseError(ErrorNumber::ObjectRequired, kSource,
-                   QStringLiteral("the archive \"%1\" was stored, but no action pads are known "
-                                  "to write back; publish again")
+                   QStringLiteral("no action pads are known to write back with the archive "
+                                  "\"%1\"; publish again")
                        .arg(archiveName));
-    for (const auto &entry : *actionPads)
-        entry.second->Update();
+    Corvane::Host::IDatabase *database = ApplicationManager::GetDatabase();
+    if (!database)
+        raiseError(ErrorNumber::ObjectRequired, kSource,
+                   QStringLiteral("the archive \"%1\" cannot be stored: no database is open")
+                       .arg(archiveName));
 
+    // The archive and the pages' attributes change together or not at all:
+    // an interrupted publish must never pair the new archive with old names.
+    DravoWrapper wrapper;
+    database->BeginTrans();
+    try {
+        wrapper.UpdateActionPadFile(archiveName);
+        for (const auto &entry : *actionPads)
+            entry.second->Update();
+        database->CommitTrans();
+    } catch (...) {
+        try {
+            database->Rollback();
+        } catch (const std::exception &error) {
+            VBDebug::DebugPrint(QStringLiteral("rollback: ") + errorDescription(error));
+        }
+        throw;
+    }
+
+    // The server's procedure runs on a connection of its own, after the commit.
     wrapper.RefreshCache();
     SetStatus(GetText(QStringLiteral("ActionPadsPublished"), kStatusSection));
 }

@@ -23,6 +23,15 @@ public:
     virtual std::shared_ptr<ISettingsNode> Settings() = 0;
     virtual QString ServerName() const = 0;
     virtual QString DatabaseName() const = 0;
+
+    // Groups every change made through the database's own connection (the
+    // data engine's file, the settings tree) until CommitTrans into one
+    // transaction; Rollback drops them all. Transactions nest: only the
+    // outermost CommitTrans commits. Components that open a connection of
+    // their own (the server's procedures) are not part of it.
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    virtual void Rollback() = 0;
 };
 
 } // namespace Corvane::Host

@@ -43,6 +43,21 @@ QString Database::DatabaseName() const
     return m_engine->location().databaseNameForServer();
 }
 
+void Database::BeginTrans()
+{
+    m_engine->begin();
+}
+
+void Database::CommitTrans()
+{
+    m_engine->commit();
+}
+
+void Database::Rollback()
+{
+    m_engine->rollback();
+}
+
 Dravo::Engine &Database::engine()
 {
     return *m_engine;

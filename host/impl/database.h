@@ -34,6 +34,9 @@ public:
     std::shared_ptr<ISettingsNode> Settings() override;
     QString ServerName() const override;
     QString DatabaseName() const override;
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void Rollback() override;
 
     Dravo::Engine &engine() override;
 

@@ -32,6 +32,9 @@ public:
     std::shared_ptr<Corvane::Host::ISettingsNode> Settings() override { return {}; }
     QString ServerName() const override { return QStringLiteral("elsewhere"); }
     QString DatabaseName() const override { return QStringLiteral("foreign"); }
+    void BeginTrans() override { m_engine->begin(); }
+    void CommitTrans() override { m_engine->commit(); }
+    void Rollback() override { m_engine->rollback(); }
     Engine &engine() override { return *m_engine; }
 
 private:
@@ -45,6 +48,9 @@ public:
     std::shared_ptr<Corvane::Host::ISettingsNode> Settings() override { return {}; }
     QString ServerName() const override { return QStringLiteral("elsewhere"); }
     QString DatabaseName() const override { return QStringLiteral("foreign"); }
+    void BeginTrans() override {}
+    void CommitTrans() override {}
+    void Rollback() override {}
 };
 
 } // namespace

@@ -463,6 +463,14 @@ struct Database::Private
 {
     std::shared_ptr<SettingsStore> settings = std::make_shared<SettingsStore>();
     FakeTables tables;
+    // What the outermost open transaction started from.
+    struct Saved
+    {
+        QByteArray storedFile;
+        bool hasStoredFile = false;
+        QHash<QString, QString> fileAttributes;
+    } saved;
+    int depth = 0;
 };
 
 Database::Database(CallLog &log)
@@ -484,6 +492,34 @@ Corvane::Host::ITables *Database::Tables()
 std::shared_ptr<Corvane::Host::ISettingsNode> Database::Settings()
 {
     return std::make_shared<FakeSettingsNode>(d->settings, QString());
+}
+
+void Database::BeginTrans()
+{
+    d->settings->log->lines.append(QStringLiteral("Database.BeginTrans"));
+    if (d->depth++ == 0)
+        d->saved = {storedFile, hasStoredFile, fileAttributes};
+}
+
+void Database::CommitTrans()
+{
+    d->settings->log->lines.append(QStringLiteral("Database.CommitTrans"));
+    if (d->depth == 0)
+        throw Corvane::Platform::RuntimeError(5, QStringLiteral("FakeDatabase"),
+                                              QStringLiteral("CommitTrans without BeginTrans"));
+    --d->depth;
+}
+
+void Database::Rollback()
+{
+    d->settings->log->lines.append(QStringLiteral("Database.Rollback"));
+    if (d->depth == 0)
+        throw Corvane::Platform::RuntimeError(5, QStringLiteral("FakeDatabase"),
+                                              QStringLiteral("Rollback without BeginTrans"));
+    d->depth = 0;
+    storedFile = d->saved.storedFile;
+    hasStoredFile = d->saved.hasStoredFile;
+    fileAttributes = d->saved.fileAttributes;
 }
 
 void Database::addTable(const Table &table)

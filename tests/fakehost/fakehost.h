@@ -60,6 +60,10 @@ public:
     std::shared_ptr<Corvane::Host::ISettingsNode> Settings() override;
     QString ServerName() const override { return serverName; }
     QString DatabaseName() const override { return databaseName; }
+    // Real nesting transactions over the stored file and its attributes.
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void Rollback() override;
 
     void addTable(const Table &table);
     // Sets a value of the settings tree ("Inspectors\\Customers\\WebBar", "URL", ...).
