@@ -2,6 +2,7 @@
 
 #include "hostsession.h"
 #include "invocation.h"
+#include "statusprinter.h"
 
 #include "host/impl/configurationdialog.h"
 #include "platform/runtimeerror.h"
@@ -54,8 +55,11 @@ void printLine(FILE *stream, const QString &line)
 
 PublishRunner::PublishRunner(QObject *parent)
     : QObject(parent)
+    , m_status(std::make_unique<StatusPrinter>(stdout, StatusPrinter::isTerminal(stdout)))
 {
 }
+
+PublishRunner::~PublishRunner() = default;
 
 QWidget *PublishRunner::findPublishPage(const QList<QWidget *> &pages)
 {
@@ -98,7 +102,7 @@ QString PublishRunner::run(QWidget *page)
 
 void PublishRunner::showStatus(const QString &status)
 {
-    printLine(stdout, status);
+    m_status->print(status);
 }
 
 void PublishRunner::takeOutcome(const QString &outcome)
@@ -106,6 +110,7 @@ void PublishRunner::takeOutcome(const QString &outcome)
     if (outcome.isEmpty() || outcome == QLatin1String("running"))
         return;
     m_outcome = outcome;
+    m_status->finish();
     m_loop.quit();
 }
 

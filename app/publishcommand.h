@@ -4,11 +4,14 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QWidget;
 
 namespace Corvane::Admin {
 
 struct Invocation;
+class StatusPrinter;
 
 // Drives the action pad page's publish without a window: listens to the page's
 // StatusChanged(QString) and PublishOutcomeChanged(QString) signals, clicks its
@@ -19,6 +22,7 @@ class PublishRunner final : public QObject
     Q_OBJECT
 public:
     explicit PublishRunner(QObject *parent = nullptr);
+    ~PublishRunner() override;
 
     // The outcome of one publish on the page. Error 438 when the page lacks
     // the signals or the button.
@@ -35,6 +39,7 @@ private slots:
 private:
     QEventLoop m_loop;
     QString m_outcome;
+    std::unique_ptr<StatusPrinter> m_status;
 };
 
 namespace PublishCommand {
