@@ -104,6 +104,8 @@ void LiveHost::watchChildren(std::function<void(QObject *)> handler)
 
 LiveHost::Run LiveHost::publish(int timeoutMs)
 {
+    if (!publishButton())
+        return current(); // no page: no outcome
     startPublish();
     waitFor([this] { return !m_run.outcome.isEmpty(); }, timeoutMs);
     return current();
