@@ -11,6 +11,7 @@
 #include "publish/win32apiwrapper.h"
 #include "zip/zipcomponent.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 
@@ -121,7 +122,20 @@ QString ActionPadArchiver::CreateArchive()
             &ActionPadArchiver::m_Previewer_PreviewingFile);
     connect(m_Previewer.get(), &ZipComponent::ProcessCompleted, this,
             &ActionPadArchiver::m_Previewer_ProcessCompleted);
-    m_Previewer->setArchivePath(Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp")));
+    const QString archivePath = Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp"));
+    if (archivePath.isEmpty()) {
+        // Qt gives no temporary folder at all when TMPDIR names a missing one.
+        QString folder = QDir::tempPath();
+        if (folder.isEmpty())
+            folder = qEnvironmentVariable("TMPDIR");
+        Corvane::Platform::raiseError(
+            Corvane::Platform::ErrorNumber::PathFileAccessError, kSection,
+            QStringLiteral("no temporary file for the archive could be made in the temporary "
+                           "folder %1; make sure it exists and is writable (or point TMPDIR "
+                           "at one that is), then publish again")
+                .arg(QDir::toNativeSeparators(folder)));
+    }
+    m_Previewer->setArchivePath(archivePath);
 
     try {
         CollectFolders();
@@ -336,6 +350,7 @@ void ActionPadArchiver::CreateZipFile()
     m_Zipper->setFilesToProcess(m_Previewer->filesToProcess());
     m_Zipper->setArchivePath(m_Previewer->archivePath());
     m_LastPercent = 0;
+    m_Zipped.clear();
     m_Stage = Stage::Zipping;
     m_Zipper->Zip();
 }
@@ -360,6 +375,7 @@ void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const 
             return;
         }
         const ArchiveFile &record = **found;
+        m_Zipped.insert(&record);
         if (debugging())
             VBDebug::DebugPrint(QStringLiteral("[z] ") + record.ToString());
         if (record.IsExcluded() && bExcluded)
@@ -390,20 +406,37 @@ void ActionPadArchiver::m_Zipper_ProcessCompleted(qint32, qint32, qint32, qint64
             return;
         m_Stage = Stage::Finished;
         const QString archive = m_Zipper->archivePath();
-        if (xResult == Corvane::Zip::ZipResult::Success) {
+        const QString missed =
+            xResult == Corvane::Zip::ZipResult::Success ? MissedFile() : QString();
+        if (xResult == Corvane::Zip::ZipResult::Success && missed.isEmpty()) {
             EnterStateOf(QStringLiteral("ArchiveCreated"));
             RaiseFinished(archive);
             return;
         }
-        // The archive was not written: hand the page an empty file (it
-        // stores nothing then) and tell the user which file stopped it.
-        QString reason = m_Zipper->lastError();
+        // The archive was not written, or lacks a file: hand the page an empty
+        // file (it stores nothing then) and tell the user which file stopped it.
+        QString reason = missed.isEmpty()
+                             ? m_Zipper->lastError()
+                             : QStringLiteral("%1 was there when the action pads were checked, "
+                                              "but is gone now")
+                                   .arg(QDir::toNativeSeparators(missed));
         if (reason.isEmpty())
             reason = archive;
         const QString message = ResourceManager::FormatText(
             ResourceManager::GetText(QStringLiteral("Error_ZipFailed"), kSection), reason);
         FailPublish(message);
     });
+}
+
+// The first previewed file, not left out, that the zip step never reached.
+QString ActionPadArchiver::MissedFile() const
+{
+    for (const auto &entry : *m_ArchiveFiles) {
+        const ArchiveFile &record = *entry.second;
+        if (!record.IsExcluded() && !m_Zipped.contains(&record))
+            return record.SourceFilename();
+    }
+    return {};
 }
 
 std::unique_ptr<ZipComponent> ActionPadArchiver::CreateZipComponent(const QString &name)

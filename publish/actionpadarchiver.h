@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -102,6 +103,7 @@ private:
     void EnterStateOf(const QString &key);
     void RaiseFinished(const QString &archiveName);
     void FailPublish(const QString &message);
+    QString MissedFile() const;
     template <typename Body> void RunHandler(Body &&body);
 
     std::shared_ptr<ActionPadCollection> m_ActionPads;
@@ -115,6 +117,9 @@ private:
     QHash<QString, QList<actionPad *>> m_ActionPadsByFile;
     bool m_HasDuplicates = false;
     qint16 m_LastPercent = 0;
+    // The records the zip step has reached: a previewed file it never reached
+    // was removed meanwhile, and the archive would silently lack it.
+    QSet<const ArchiveFile *> m_Zipped;
     std::unique_ptr<Corvane::Zip::ZipComponent> m_Previewer;
     std::unique_ptr<Corvane::Zip::ZipComponent> m_Zipper;
 
