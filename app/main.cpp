@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -46,6 +47,9 @@ void ensureRuntimeFolder()
 {
 #if defined(Q_OS_UNIX)
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    // Only inside a temporary folder that exists: never a folder at the root.
+    if (!QFileInfo(QDir::tempPath()).isDir())
         return;
     const QString folder =
         QDir::tempPath() + QStringLiteral("/runtime-") + QString::number(getuid());

@@ -5,6 +5,8 @@
 #include "statusprinter.h"
 
 #include "host/impl/configurationdialog.h"
+#include "host/impl/database.h"
+#include "platform/debugoutput.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
@@ -117,8 +119,21 @@ void PublishRunner::takeOutcome(const QString &outcome)
 int PublishCommand::run(int &argc, char **argv, const Invocation &invocation)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The add-in's debug lines are for a debugger, as on the desktop: they
+    // reach standard error only when asked for, and never mix with the
+    // status lines and messages a script reads.
+    if (qEnvironmentVariable("CORVANE_DEBUG_OUTPUT") != QLatin1String("stderr"))
+        Platform::setDebugOutputSink([](const QByteArray &) {});
     QApplication application(argc, argv);
     HostSession session(invocation, true);
+    // Without write access the host offers no configuration pages at all; say
+    // why rather than let the missing page look like a missing add-in.
+    if (!session.application().database()->isWritable())
+        fail(Platform::ErrorNumber::PathFileAccessError,
+             QStringLiteral("the database %1 is read-only for this user, and publishing stores "
+                            "the archive in it: give write access to it (and, for a SQLite "
+                            "file, to its folder), then publish again")
+                 .arg(invocation.database));
 
     Host::ConfigurationDialog dialog(session.application());
     if (!dialog.loadPages())
