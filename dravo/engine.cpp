@@ -19,8 +19,7 @@ using Platform::ErrorNumber::FileNotFound;
 using Platform::ErrorNumber::InvalidProcedureCall;
 using Platform::ErrorNumber::PathFileAccessError;
 
-// How long a SQLite connection waits for another connection's write lock.
-constexpr int kBusyTimeoutMs = 15000;
+using Internal::kBusyTimeoutMs;
 // What a SQLite write-ahead log keeps on disk between saves.
 constexpr qint64 kJournalSizeLimit = 16 * 1024 * 1024;
 // How long a PostgreSQL connection attempt may take.
@@ -208,7 +207,8 @@ void Engine::execute(const QString &sql)
     if (!query.exec(sql))
         fail(InvalidProcedureCall,
              QStringLiteral("a statement failed in the database %1: %2 (statement: %3)")
-                 .arg(m_location.displayText(), query.lastError().text(), sql.left(200)));
+                 .arg(m_location.displayText(), Internal::describeError(query.lastError()),
+                      sql.left(200)));
 }
 
 void Engine::startTransaction(bool snapshot)

@@ -13,6 +13,18 @@ QString errorSource()
     return QStringLiteral("Dravo");
 }
 
+QString describeError(const QSqlError &error)
+{
+    // SQLite's SQLITE_BUSY (5) and SQLITE_LOCKED (6); PostgreSQL's lock_not_available.
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("5") || code == QLatin1String("6") || code == QLatin1String("55P03"))
+        return QStringLiteral("%1 (another program is writing to the database and kept it "
+                              "locked for more than %2 s; try again when it has finished)")
+            .arg(error.text())
+            .arg(kBusyTimeoutMs / 1000);
+    return error.text();
+}
+
 Query::Query(Engine &engine, const QString &sql, const QString &purpose)
     : m_engine(engine)
     , m_query(engine.connection())
@@ -60,7 +72,7 @@ void Query::fail() const
         Platform::ErrorNumber::InvalidProcedureCall, errorSource(),
         QStringLiteral("could not %1 in the database %2: %3. Check that the "
                        "database is reachable and not damaged.")
-            .arg(m_purpose, m_engine.location().displayText(), m_query.lastError().text()));
+            .arg(m_purpose, m_engine.location().displayText(), describeError(m_query.lastError())));
 }
 
 } // namespace Corvane::Dravo::Internal

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -40,6 +41,13 @@ private:
 
 // The source name of the data engine's errors.
 QString errorSource();
+
+// The server's message for a failed statement, with advice when the database
+// was busy: another connection held its write lock for the whole wait.
+QString describeError(const QSqlError &error);
+
+// How long a SQLite connection waits for another connection's write lock.
+constexpr int kBusyTimeoutMs = 15000;
 
 } // namespace Internal
 } // namespace Corvane::Dravo
