@@ -6,6 +6,7 @@
 #include "dravo/actionpadstore.h"
 #include "dravo/engine.h"
 #include "dravo/servercache.h"
+#include "host/impl/publishedarchive.h"
 #include "platform/runtimeerror.h"
 
 #include <QDir>
@@ -14,10 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
-#include <QTemporaryFile>
 #include <QTextStream>
-
-#include <zip.h>
 
 #include <algorithm>
 
@@ -42,7 +40,7 @@ struct StoredArchive
     QHash<QString, QString> attributes;
     bool stored = false;
     qint64 size = 0;
-    QList<ArchiveEntry> entries;
+    QList<Host::PublishedArchive::Entry> entries;
     qint64 cacheGeneration = 0;
 };
 
@@ -52,23 +50,13 @@ StoredArchive readStoredArchive(Dravo::Engine &engine)
     engine.snapshot([&] {
         Dravo::ActionPadStore store(engine);
         archive.attributes = store.attributes();
-        archive.stored = store.hasContent();
         archive.size = store.contentSize();
         archive.cacheGeneration = Dravo::ServerCache(engine).generation();
-        if (!archive.stored)
-            return;
-        QTemporaryFile copy;
-        if (!copy.open())
-            fail(Platform::ErrorNumber::PathFileAccessError,
-                 QStringLiteral("no temporary file for reading the stored archive could be made "
-                                "in %1 (%2)")
-                     .arg(QDir::toNativeSeparators(QDir::tempPath()), copy.errorString()));
-        store.readContent(copy);
-        if (!copy.flush())
-            fail(Platform::ErrorNumber::PathFileAccessError,
-                 QStringLiteral("the stored archive could not be copied to %1 (%2)")
-                     .arg(copy.fileName(), copy.errorString()));
-        archive.entries = listArchive(copy.fileName());
+        const std::unique_ptr<Host::PublishedArchive> copy =
+            Host::PublishedArchive::copyFromStore(store);
+        archive.stored = copy != nullptr;
+        if (copy)
+            archive.entries = copy->entries();
     });
     return archive;
 }
@@ -86,7 +74,7 @@ void printJson(const StoredArchive &archive, QTextStream &out)
     for (auto it = archive.attributes.cbegin(); it != archive.attributes.cend(); ++it)
         attributes.insert(it.key(), it.value());
     QJsonArray entries;
-    for (const ArchiveEntry &entry : archive.entries) {
+    for (const Host::PublishedArchive::Entry &entry : archive.entries) {
         entries.append(QJsonObject{{QStringLiteral("name"), entry.name},
                                    {QStringLiteral("size"), entry.size},
                                    {QStringLiteral("compressedSize"), entry.compressedSize},
@@ -119,7 +107,7 @@ void printText(const StoredArchive &archive, const QString &database, QTextStrea
                    .arg(QStringLiteral("compressed"), 10)
                    .arg(QStringLiteral("crc32"), 8)
                    .arg(QStringLiteral("name"));
-        for (const ArchiveEntry &entry : archive.entries)
+        for (const Host::PublishedArchive::Entry &entry : archive.entries)
             out << QStringLiteral("  %1 %2 %3  %4\n")
                        .arg(entry.size, 10)
                        .arg(entry.compressedSize, 10)
@@ -130,37 +118,6 @@ void printText(const StoredArchive &archive, const QString &database, QTextStrea
 }
 
 } // namespace
-
-QList<ArchiveEntry> listArchive(const QString &zipPath)
-{
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &error);
-    if (!archive) {
-        zip_error_t reason;
-        zip_error_init_with_code(&reason, error);
-        const QString text = QString::fromLocal8Bit(zip_error_strerror(&reason));
-        zip_error_fini(&reason);
-        fail(
-            Platform::ErrorNumber::InvalidProcedureCall,
-            QStringLiteral("the stored action pad archive is no readable zip file (%1)").arg(text));
-    }
-    QList<ArchiveEntry> entries;
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0)
-            continue;
-        ArchiveEntry entry;
-        entry.name = QString::fromUtf8(stat.name);
-        entry.size = static_cast<qint64>(stat.size);
-        entry.compressedSize = static_cast<qint64>(stat.comp_size);
-        entry.crc32 = stat.crc;
-        entries.append(entry);
-    }
-    zip_discard(archive);
-    return entries;
-}
 
 int show(const Invocation &invocation, QTextStream &out)
 {

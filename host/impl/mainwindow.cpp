@@ -3,18 +3,14 @@
 #include "application.h"
 #include "configurationdialog.h"
 #include "database.h"
+#include "webbar.h"
 
-#include "host/api/settingsnode.h"
 #include "host/api/table.h"
-#include "platform/runtimeerror.h"
 
-#include <QHeaderView>
-#include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace Corvane::Host {
 
@@ -34,8 +30,7 @@ MainWindow::MainWindow(Application &application, QWidget *parent)
     : QMainWindow(parent)
     , m_application(application)
     , m_tables(new QTreeWidget)
-    , m_webBar(new QWidget)
-    , m_webBarLocation(new QLabel)
+    , m_webBar(new WebBar(application))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(application.ApplicationTitle());
@@ -46,19 +41,13 @@ MainWindow::MainWindow(Application &application, QWidget *parent)
     m_tables->setHeaderLabels({tr("Id"), tr("Name"), tr("Local name"), tr("Inspector")});
     m_tables->sortByColumn(IdColumn, Qt::AscendingOrder);
 
-    m_webBar->setObjectName(QStringLiteral("webBar"));
     m_webBar->setMinimumWidth(240);
-    m_webBarLocation->setObjectName(QStringLiteral("webBarLocation"));
-    m_webBarLocation->setWordWrap(true);
-    m_webBarLocation->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    auto *webBarLayout = new QVBoxLayout(m_webBar);
-    webBarLayout->addWidget(m_webBarLocation);
 
     auto *splitter = new QSplitter;
     splitter->setObjectName(QStringLiteral("mainSplitter"));
     splitter->addWidget(m_tables);
     splitter->addWidget(m_webBar);
-    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
 
@@ -75,6 +64,9 @@ MainWindow::MainWindow(Application &application, QWidget *parent)
     connect(&application, &Application::splashMessageShown, statusBar(),
             [this](const QString &message) { statusBar()->showMessage(message, 5000); });
     connect(m_tables, &QTreeWidget::itemSelectionChanged, this, &MainWindow::selectionChanged);
+    connect(m_webBar, &WebBar::subjectChosen, this, &MainWindow::subjectChosen);
+    connect(m_webBar, &WebBar::problemFound, statusBar(),
+            [this](const QString &message) { statusBar()->showMessage(message); });
 
     resize(900, 600);
     reloadTables();
@@ -87,55 +79,68 @@ void MainWindow::reloadTables()
     m_tables->clear();
     Database *database = m_application.database();
     if (!database) {
+        m_webBar->setTables({});
         statusBar()->showMessage(tr("No database is open."));
         return;
     }
     database->reloadTables();
     ITables *tables = database->Tables();
+    QList<WebBarSubject> subjects;
     for (int i = 0; i < tables->Count(); ++i) {
         const std::shared_ptr<ITable> table = tables->At(i);
+        const QString name = table->Name().isEmpty() ? table->FallbackName() : table->Name();
         auto *item = new QTreeWidgetItem(m_tables);
         item->setData(IdColumn, Qt::DisplayRole, table->Id());
-        item->setText(NameColumn, table->Name().isEmpty() ? table->FallbackName() : table->Name());
+        item->setText(NameColumn, name);
         item->setText(LocalNameColumn,
                       table->Attributes()->Item(QStringLiteral("localname"))->Value().toString());
         item->setText(InspectorColumn, table->InspectorName());
+        subjects.append({WebBarSubject::Kind::Table, table->Id(), name, table->InspectorName()});
     }
     for (int column = 0; column < m_tables->columnCount(); ++column)
         m_tables->resizeColumnToContents(column);
     statusBar()->showMessage(
         tr("%n table(s) in %1", nullptr, tables->Count()).arg(database->DatabaseName()));
+    m_webBar->setTables(subjects);
 }
 
 void MainWindow::selectionChanged()
 {
     const QList<QTreeWidgetItem *> selected = m_tables->selectedItems();
-    Database *database = m_application.database();
-    if (selected.isEmpty() || !database) {
-        m_webBarLocation->clear();
+    if (selected.isEmpty())
+        return; // the web bar keeps what it shows
+    const QTreeWidgetItem *item = selected.constFirst();
+    const WebBarSubject subject{WebBarSubject::Kind::Table,
+                                item->data(IdColumn, Qt::DisplayRole).toInt(),
+                                item->text(NameColumn), item->text(InspectorColumn)};
+    if (subject != m_webBar->subject())
+        m_webBar->setSubject(subject);
+}
+
+void MainWindow::subjectChosen(const WebBarSubject &subject)
+{
+    if (subject.kind != WebBarSubject::Kind::Table) {
+        m_tables->clearSelection();
         return;
     }
-    const QString inspector = selected.constFirst()->text(InspectorColumn);
-    try {
-        const QString location = database->Settings()
-                                     ->Node(QStringLiteral("Inspectors"))
-                                     ->Node(inspector)
-                                     ->Node(QStringLiteral("WebBar"))
-                                     ->Value(QStringLiteral("URL"))
-                                     .toString();
-        m_webBarLocation->setText(location.isEmpty()
-                                      ? tr("No action pad is assigned to this table.")
-                                      : tr("Action pad: %1").arg(location));
-    } catch (const Platform::RuntimeError &error) {
-        m_webBarLocation->setText(error.description());
+    for (int i = 0; i < m_tables->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = m_tables->topLevelItem(i);
+        if (item->data(IdColumn, Qt::DisplayRole).toInt() == subject.tableId)
+            m_tables->setCurrentItem(item);
     }
 }
 
 void MainWindow::configure()
 {
-    ConfigurationDialog dialog(m_application, this);
-    if (dialog.loadPages())
-        dialog.exec();
+    // The dialog may publish: the web bar waits, then shows the outcome.
+    m_webBar->setPolling(false);
+    {
+        ConfigurationDialog dialog(m_application, this);
+        if (dialog.loadPages())
+            dialog.exec();
+    }
+    m_webBar->setPolling(true);
+    m_webBar->setSubject(m_webBar->subject());
 }
 
 } // namespace Corvane::Host

@@ -4,16 +4,18 @@
 
 #include <QMainWindow>
 
-class QLabel;
 class QTreeWidget;
 
 namespace Corvane::Host {
 
 class Application;
+class WebBar;
+struct WebBarSubject;
 
-// The administration window: the database's tables, the web bar of the
-// selected table, and Tools > Configure..., which opens the configuration
-// dialog with the pages that the add-ins contribute.
+// The administration window: the database's tables, the web bar with the
+// published action pad of the selected table (or of the database, or of the
+// overview), and Tools > Configure..., which opens the configuration dialog
+// with the pages that the add-ins contribute.
 class CORVANE_HOST_EXPORT MainWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -26,18 +28,17 @@ public:
     void reloadTables();
 
 public slots:
-    // Opens the configuration dialog (modal).
+    // Opens the configuration dialog (modal); the web bar then shows what
+    // it published.
     void configure();
 
 private:
     void selectionChanged();
+    void subjectChosen(const WebBarSubject &subject);
 
     Application &m_application;
     QTreeWidget *m_tables;
-    // The web bar: for now the place where the selected table's action pad
-    // will be shown, with its location as text.
-    QWidget *m_webBar;
-    QLabel *m_webBarLocation;
+    WebBar *m_webBar;
 };
 
 } // namespace Corvane::Host

@@ -1,12 +1,16 @@
 // The administration window over a real database: its table list, the web
-// bar's place, and Tools > Configure..., which opens the configuration dialog.
+// bar with the action pads published into the database (a real zip archive
+// made by Info-ZIP's zip), and Tools > Configure..., which opens the
+// configuration dialog.
 
 #include "testaddin.h"
 #include "unattendedcapture.h"
 
 #include "../fakehost/debugcapture.h"
 
+#include "dravo/actionpadstore.h"
 #include "dravo/engine.h"
+#include "dravo/servercache.h"
 #include "dravo/tablecatalog.h"
 #include "host/api/settingsnode.h"
 #include "host/impl/addinmanager.h"
@@ -14,14 +18,54 @@
 #include "host/impl/database.h"
 #include "host/impl/mainwindow.h"
 #include "host/impl/unattendedmode.h"
+#include "host/impl/webbar.h"
+#include "host/impl/webbarview.h"
 #include "platform/componentregistry.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 using namespace Corvane;
+
+namespace {
+
+using Files = QMap<QString, QByteArray>;
+
+// Bytes only compared, never decoded.
+const QByteArray kLogo = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(300, '\x07');
+
+Files pads(const QByteArray &startTitle = "Start page")
+{
+    return {{"start.htm", "<head><link rel=stylesheet href=pads.css></head><h1>" + startTitle +
+                              "</h1><img src=\"img/logo.png\"><a href=\"sub/second.htm\">Next</a>"},
+            {"sub/second.htm", "<p>Second page</p><img src=\"../img/logo.png\">"},
+            {"img/logo.png", kLogo},
+            {"pads.css", "h1 { color: #2a6eb4 }"},
+            {"overview.htm", "<p>Overview pad</p>"},
+            {"customers/index.htm", "<p>Customer pad</p>"},
+            {"main.htm", "<p>Wrong main</p>"},
+            {"orders/main.htm", "<p>Orders pad</p>"}};
+}
+
+// Records the addresses that the desktop is asked to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+} // namespace
 
 class tst_MainWindow : public QObject
 {
@@ -30,31 +74,60 @@ class tst_MainWindow : public QObject
 private:
     QTemporaryDir m_folder;
     std::unique_ptr<Host::Application> m_application;
+    int m_archives = 0;
+
+    Dravo::Engine &engine() { return m_application->database()->engine(); }
+
+    // Zips the files with Info-ZIP's zip and stores the archive with the attributes.
+    void publish(const Files &files, const QHash<QString, QString> &attributes)
+    {
+        const QString folder = m_folder.filePath(QStringLiteral("pads%1").arg(++m_archives));
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QDir().mkpath(QFileInfo(folder + u'/' + it.key()).path());
+            QFile file(folder + u'/' + it.key());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(it.value()) == it->size());
+        }
+        QFile::remove(m_folder.filePath(QStringLiteral("pads.zip"))); // zip would add to it
+        QProcess zip;
+        zip.setWorkingDirectory(folder);
+        zip.start(QStringLiteral("zip"),
+                  {QStringLiteral("-qr"), QStringLiteral("../pads.zip"), QStringLiteral(".")});
+        QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+        Dravo::ActionPadStore(engine()).save(m_folder.filePath(QStringLiteral("pads.zip")),
+                                             attributes);
+    }
+
+    static Host::WebBarView *view(Host::MainWindow &window)
+    {
+        return window.findChild<Host::WebBarView *>(QStringLiteral("webBarView"));
+    }
+
+    static QString shownText(Host::MainWindow &window) { return view(window)->toPlainText(); }
 
 private slots:
     void init()
     {
         m_application = std::make_unique<Host::Application>();
-        auto database = std::make_unique<Host::Database>(
-            Dravo::Engine::create(m_folder.filePath(QStringLiteral("window.sqlite"))));
+        auto database = std::make_unique<Host::Database>(Dravo::Engine::create(
+            m_folder.filePath(QStringLiteral("%1 %2.sqlite")
+                                  .arg(QTest::currentTestFunction(), QTest::currentDataTag()))));
+        database->engine().setWebFolder(m_folder.filePath(QStringLiteral("web")));
         Dravo::TableCatalog catalog(database->engine());
-        if (catalog.all().isEmpty()) {
-            catalog.add({2,
-                         QStringLiteral("Orders"),
-                         {},
-                         QStringLiteral("Orders"),
-                         2,
-                         QStringLiteral("Aufträge")});
-            catalog.add({1,
-                         QStringLiteral("Customers"),
-                         {},
-                         QStringLiteral("Customers"),
-                         1,
-                         QStringLiteral("Kunden")});
-            database->Settings()
-                ->Node(QStringLiteral("Inspectors\\Customers\\WebBar"))
-                ->SetValue(QStringLiteral("URL"), QStringLiteral("customers/index.htm"));
-        }
+        catalog.add({2,
+                     QStringLiteral("Orders"),
+                     {},
+                     QStringLiteral("Orders"),
+                     2,
+                     QStringLiteral("Aufträge")});
+        catalog.add({1,
+                     QStringLiteral("Customers"),
+                     {},
+                     QStringLiteral("Customers"),
+                     1,
+                     QStringLiteral("Kunden")});
+        database->Settings()
+            ->Node(QStringLiteral("Inspectors\\Customers\\WebBar"))
+            ->SetValue(QStringLiteral("URL"), QStringLiteral("customers/index.htm"));
         m_application->setDatabase(std::move(database));
     }
 
@@ -90,6 +163,154 @@ private slots:
         // Unattended, the dialog was answered with OK, which applies the page.
         QVERIFY(capture.lines.contains("windowPage.Apply"));
         QVERIFY2(unattended.output.contains("[OK]"), unattended.output.constData());
+    }
+
+    void webBarShowsThePublishedActionPad_data()
+    {
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("location"); // its attribute or table URL; empty: as set up
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *tag, const char *subject, const char *location, bool stored,
+                            const char *expected) {
+            QTest::newRow(tag) << QString(subject) << QString(location) << stored
+                               << QString(expected);
+        };
+        row("database", "Database", "", true, "Start page");
+        row("overview", "Overview", "", true, "Overview pad");
+        row("table", "Customers", "", true, "Customer pad");
+        row("table, other case and a query", "Customers", "Customers\\INDEX.htm?tab=2", true,
+            "Customer pad");
+        row("table, longest trailing path", "Orders", "/elsewhere/orders/main.htm", true,
+            "Orders pad");
+        row("table without action pad", "Orders", "", true,
+            "No action pad is published for Orders.");
+        row("page not in the archive", "Overview", "gone.htm", true,
+            "The action pad of the overview is not in the published action pads.");
+        row("nothing published", "Customers", "", false,
+            "the database holds no published action pads yet");
+        row("web address", "Database", "HTTPS://example.com/pad", true, "is a web address");
+    }
+
+    void webBarShowsThePublishedActionPad()
+    {
+        QFETCH(QString, subject);
+        QFETCH(QString, location);
+        QFETCH(bool, stored);
+        QFETCH(QString, expected);
+        QHash<QString, QString> attributes{{"defaultactionpad", "start.htm"},
+                                           {"overviewactionpad", "overview.htm"}};
+        const bool table = subject != "Database" && subject != "Overview";
+        if (!location.isEmpty() && !table)
+            attributes.insert(subject == "Database" ? "defaultactionpad" : "overviewactionpad",
+                              location);
+        if (!location.isEmpty() && table)
+            m_application->database()
+                ->Settings()
+                ->Node("Inspectors\\" + subject + "\\WebBar")
+                ->SetValue("URL", location);
+        if (stored)
+            publish(pads(), attributes);
+        else
+            Dravo::ActionPadStore(engine()).save(std::nullopt, attributes);
+
+        Host::MainWindow window(*m_application);
+        auto *selector = window.findChild<QComboBox *>("webBarSelector");
+        auto *tree = window.findChild<QTreeWidget *>("tableTree");
+        const QString row = table ? subject : QStringLiteral("Customers");
+        tree->setCurrentItem(tree->findItems(row, Qt::MatchExactly, 1).value(0));
+        if (table) {
+            QCOMPARE(selector->currentText(), subject);
+        } else { // chosen with the keyboard, which leaves the table list
+            QTest::keyClick(selector, Qt::Key_Home);
+            if (subject == "Overview")
+                QTest::keyClick(selector, Qt::Key_Down);
+            QVERIFY(tree->selectedItems().isEmpty());
+        }
+        QVERIFY2(shownText(window).contains(expected), qPrintable(shownText(window)));
+        if (location.startsWith("HTTPS"))
+            QVERIFY(view(window)->toHtml().contains("href=\"" + location + '"'));
+    }
+
+    void webBarTellsPagesOfTheSameNameApart_data()
+    {
+        QTest::addColumn<QByteArray>("customersOnDisk");
+        QTest::addColumn<QString>("ordersShows");
+        // Both tables' pages are index.htm; the archive kept the customers' one.
+        QTest::newRow("the orders' page is another file")
+            << QByteArray("<p>Customer pad</p>") << "is not in the published action pads";
+        QTest::newRow("no table's page is the entry: the longest match")
+            << QByteArray("<p>Customer pad, edited</p>") << "Customer pad";
+    }
+
+    void webBarTellsPagesOfTheSameNameApart()
+    {
+        QFETCH(QByteArray, customersOnDisk);
+        QFETCH(QString, ordersShows);
+        const QString web = m_folder.filePath(QStringLiteral("web"));
+        for (const auto &[name, bytes] :
+             {std::pair{QStringLiteral("customers/index.htm"), customersOnDisk},
+              std::pair{QStringLiteral("orders/index.htm"), QByteArray("<p>Orders pad</p>")}}) {
+            QDir().mkpath(QFileInfo(web + u'/' + name).path());
+            QFile file(web + u'/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        m_application->database()
+            ->Settings()
+            ->Node("Inspectors\\Orders\\WebBar")
+            ->SetValue("URL", "orders/index.htm");
+        publish({{"index.htm", "<p>Customer pad</p>"}}, {});
+
+        Host::MainWindow window(*m_application);
+        auto *tree = window.findChild<QTreeWidget *>("tableTree");
+        tree->setCurrentItem(tree->findItems("Orders", Qt::MatchExactly, 1).value(0));
+        QVERIFY2(shownText(window).contains(ordersShows), qPrintable(shownText(window)));
+        tree->setCurrentItem(tree->findItems("Customers", Qt::MatchExactly, 1).value(0));
+        QVERIFY2(shownText(window).contains("Customer pad"), qPrintable(shownText(window)));
+    }
+
+    void webBarFollowsLinksInsideTheArchiveOnly()
+    {
+        publish(pads(), {{"defaultactionpad", "start.htm"}});
+        UrlCatcher desktop;
+        QDesktopServices::setUrlHandler("https", &desktop, "open");
+        const auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("https"); });
+        Host::MainWindow window(*m_application);
+        Host::WebBarView *bar = view(window);
+        QVERIFY(bar->toHtml().contains("#2a6eb4")); // the archive's style sheet
+        QCOMPARE(bar->loadResource(QTextDocument::ImageResource, QUrl("img/logo.png")), kLogo);
+        QTest::keyClick(bar, Qt::Key_Tab); // to the link "Next"
+        QTest::keyClick(bar, Qt::Key_Return);
+        QVERIFY2(shownText(window).contains("Second page"), qPrintable(shownText(window)));
+        QCOMPARE(bar->loadResource(QTextDocument::ImageResource, QUrl("../img/logo.png")), kLogo);
+        bar->setSource(QUrl("https://example.com/x"));
+        QCOMPARE(desktop.urls, QList<QUrl>{QUrl("https://example.com/x")});
+        QVERIFY(shownText(window).contains("Second page"));
+        bar->setSource(QUrl("../img/logo.png")); // an image, on its own
+        QVERIFY(bar->toHtml().contains("<img src=\"archive://"));
+        bar->setSource(QUrl("missing.htm"));
+        QVERIFY(shownText(window).contains("The page sub/missing.htm is not in the published"));
+    }
+
+    void webBarShowsANewPublishOnceTheCacheIsRefreshed()
+    {
+        publish(pads(), {{"defaultactionpad", "start.htm"}});
+        Host::MainWindow window(*m_application);
+        auto *bar = window.findChild<Host::WebBar *>("webBar");
+        publish(pads("Start page, second edition"), {});
+        bar->checkPublished();
+        QVERIFY(!shownText(window).contains("second edition"));
+        Dravo::ServerCache(engine()).refresh();
+        QTRY_VERIFY(shownText(window).contains("second edition")); // the poll's timer
+
+        // A failing database is reported once, and the page stays.
+        engine().execute("DROP TABLE server_cache");
+        bar->checkPublished();
+        QVERIFY(window.statusBar()->currentMessage().startsWith("The web bar cannot"));
+        window.statusBar()->clearMessage();
+        bar->checkPublished();
+        QCOMPARE(window.statusBar()->currentMessage(), QString());
+        QVERIFY(shownText(window).contains("second edition"));
     }
 };
 

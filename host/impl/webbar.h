@@ -1,0 +1,131 @@
+#pragma once
+
+#include "host_global.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+class QComboBox;
+class QLabel;
+class QTimer;
+
+namespace Corvane::Dravo {
+class Engine;
+}
+
+namespace Corvane::Host {
+
+class Application;
+class PublishedArchive;
+class WebBarView;
+
+// What the web bar shows: the database-wide action pad, the overview's, or
+// the action pad of one table (found through the table's inspector).
+struct WebBarSubject
+{
+    enum class Kind
+    {
+        Database,
+        Overview,
+        Table
+    };
+    Kind kind = Kind::Database;
+    int tableId = 0;
+    QString name; // the table's name, as the table list shows it
+    QString inspector;
+
+    bool operator==(const WebBarSubject &other) const
+    {
+        return kind == other.kind && (kind != Kind::Table || tableId == other.tableId);
+    }
+};
+
+// The web bar: a selector of what to show, the location of its action pad,
+// and the page as it was published into the database. It keeps one copy of
+// the stored archive on disk, taken again only when the server cache
+// generation changes (every publish refreshes the cache); it looks for a new
+// generation every two seconds.
+class CORVANE_HOST_EXPORT WebBar final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit WebBar(Application &application, QWidget *parent = nullptr);
+    ~WebBar() override;
+    Q_DISABLE_COPY_MOVE(WebBar)
+
+    // The tables the selector offers after "Database" and "Overview". The
+    // subject shown stays when it is still offered, else the database's.
+    void setTables(const QList<WebBarSubject> &tables);
+    void setSubject(const WebBarSubject &subject);
+    WebBarSubject subject() const { return m_subject; }
+    // Stops or restarts looking for a new cache generation.
+    void setPolling(bool on);
+
+    static constexpr int kPollInterval = 2000; // milliseconds
+
+public slots:
+    // Takes a new copy of the published archive when the server cache
+    // generation changed (or the database did) and shows the subject anew.
+    // A database failure is reported once through problemFound.
+    void checkPublished();
+    // Shows the subject's action pad as published.
+    void showSubject();
+
+signals:
+    // The user chose a subject in the selector.
+    void subjectChosen(const WebBarSubject &subject);
+    void problemFound(const QString &message);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void elideLocation();
+    void fillSelector(const QList<WebBarSubject> &tables);
+    void selectorChanged(int index);
+    // Copies the published state anew when it changed; whether it did.
+    bool refresh();
+    void loadPublished(Dravo::Engine &engine);
+    void report(const QString &problem);
+    QString subjectLocation();
+    QString subjectDisplayName() const;
+    // The archive entry that a location names, and the fragment to scroll to.
+    std::pair<QString, QString> pageOf(const QString &location) const;
+    // The entry a file path names: the entry of that name, else the one
+    // whose name is the longest trailing path of the path in the web folder.
+    // When that name is shared, another table's page that the entry holds
+    // byte for byte owns it.
+    QString entryOf(const QString &path) const;
+    // A file path as the host resolves it: relative ones in the web folder.
+    QString fileOf(const QString &path) const;
+    // Whether the entry holds the file's bytes.
+    bool holdsFile(const QString &entry, const QString &file) const;
+    // The action pad location of the table shown by `inspector`.
+    QString tableLocation(const QString &inspector) const;
+    // Shows the page at the location, or a note saying why there is none.
+    void showLocation(const QString &location);
+    void showNote(const QString &text);
+
+    Application &m_application;
+    QComboBox *m_selector;
+    QLabel *m_location;
+    QString m_locationText;
+    WebBarView *m_view;
+    QTimer *m_poll;
+    QList<WebBarSubject> m_subjects; // in the selector's order of items
+    WebBarSubject m_subject;
+
+    // The published state, as of one cache generation of one database.
+    QString m_loadedFrom; // the database's location; empty before the first copy
+    std::optional<qint64> m_generation;
+    std::shared_ptr<const PublishedArchive> m_archive;
+    QHash<QString, QString> m_attributes; // by case-folded name
+    QString m_archiveError;
+    QString m_reported; // the last problem reported, not repeated
+};
+
+} // namespace Corvane::Host
