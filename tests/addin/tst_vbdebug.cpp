@@ -1,10 +1,12 @@
 #include "addin/vbdebug.h"
 
+#include "../datarows.h"
 #include "tests/fakehost/debugcapture.h"
 
 #include <QTest>
 
 namespace VBDebug = Brimble::VBDebug;
+using namespace DataRows;
 
 class tst_VBDebug : public QObject
 {
@@ -15,40 +17,24 @@ private slots:
 
     void debugPrint_data()
     {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("plain line gets CR LF")
-            << "archive: a.zip" << QByteArray("archive: a.zip\r\n");
-        QTest::newRow("ends with CR LF") << "done\r\n" << QByteArray("done\r\n");
-        QTest::newRow("CR LF in the middle") << "one\r\ntwo" << QByteArray("one\r\ntwo");
-        QTest::newRow("CR LF at the start") << "\r\nlate" << QByteArray("\r\nlate");
-        QTest::newRow("LF alone is no line break") << "one\ntwo" << QByteArray("one\ntwo\r\n");
-        QTest::newRow("CR alone is no line break") << "one\rtwo" << QByteArray("one\rtwo\r\n");
-        QTest::newRow("LF CR is no line break") << "one\n\rtwo" << QByteArray("one\n\rtwo\r\n");
-        QTest::newRow("empty message") << "" << QByteArray("\r\n");
-        QTest::newRow("no prefix, no filtering")
-            << "*** m_Application_BeforeConfigure"
-            << QByteArray("*** m_Application_BeforeConfigure\r\n");
+        columns<bool, QString, QByteArray>({"flag", "message", "expected"}); // empty: nothing
+        row("plain line gets CR LF", true, "a.zip", QByteArray("a.zip\r\n"));
+        row("ends with CR LF", true, "done\r\n", QByteArray("done\r\n"));
+        row("CR LF in the middle", true, "one\r\ntwo", QByteArray("one\r\ntwo"));
+        row("LF alone is no line break", true, "a\nb", QByteArray("a\nb\r\n"));
+        row("flag off writes nothing", false, "one", QByteArray());
     }
 
     void debugPrint()
     {
+        QFETCH(bool, flag);
         QFETCH(QString, message);
         QFETCH(QByteArray, expected);
-        VBDebug::SetDebugFlag(true);
+        VBDebug::SetDebugFlag(flag);
         FakeHost::DebugCapture capture;
         VBDebug::DebugPrint(message);
-        QCOMPARE(capture.lines, QByteArrayList{expected});
-    }
-
-    void flagOffWritesNothing()
-    {
-        VBDebug::SetDebugFlag(false);
-        FakeHost::DebugCapture capture;
-        VBDebug::DebugPrint("one");
-        VBDebug::DebugPrint("two\r\n");
-        QVERIFY(capture.lines.isEmpty());
-        QVERIFY(!VBDebug::DebugFlag());
+        QCOMPARE(capture.lines, expected.isEmpty() ? QByteArrayList() : QByteArrayList{expected});
+        QCOMPARE(VBDebug::DebugFlag(), flag);
     }
 };
 

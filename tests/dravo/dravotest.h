@@ -1,8 +1,7 @@
 #pragma once
 
-// Support for the data engine's tests: every storage test runs once against
-// SQLite and once against PostgreSQL (the server named by CORVANE_TEST_PG_URL,
-// see scripts/start-postgres.sh), each test on a fresh database of its own.
+// Every storage test runs on SQLite and on PostgreSQL (the server named by CORVANE_TEST_PG_URL,
+// see scripts/start-postgres.sh), each on a fresh database of its own.
 
 #include "dravo/engine.h"
 #include "platform/runtimeerror.h"
@@ -25,8 +24,8 @@ QString backendName();
 // Empty when the current backend can be used; otherwise why not.
 QString unavailableReason();
 
-// A fresh, empty database: a file in a temporary folder of its own, or a new
-// database on the test server, dropped (with any connection left) afterwards.
+// A fresh, empty database: a file in a temporary folder, or a new one on the test server
+// (dropped afterwards).
 class ScratchDatabase final
 {
 public:
@@ -36,8 +35,7 @@ public:
 
     QString location() const { return m_location; }
     QString folder() const { return m_folder.path(); }
-    // Runs one statement on a connection of its own and returns the first
-    // value of its first row; stops the test program when it fails.
+    // Runs one statement on a connection of its own; the first value of its first row.
     QVariant execute(const QString &sql) const;
 
 private:
@@ -63,8 +61,7 @@ int runOnBackends(QObject &test, int argc, char **argv);
             QSKIP(qPrintable(reason_));                                                            \
     } while (false)
 
-// Checks that the statement throws a RuntimeError with that number and a
-// description that contains the fragment.
+// The statement throws a RuntimeError with that number and the fragment in its description.
 #define DRAVO_EXPECT_ERROR(statement, expectedNumber, fragment)                                    \
     do {                                                                                           \
         try {                                                                                      \

@@ -1,12 +1,9 @@
-// The subject of the kill test (tst_killsave): saves two archives into a
-// database's action pad file in turn, forever, until it is killed.
+// The subject of tst_killsave: saves two archives into a database's action pad file in turn,
+// forever, until it is killed. Each save stores the archive and, in the same transaction, the
+// attributes "archive" (A or B) and "sha256" (of its bytes), starting with the archive that is
+// not stored. Prints "ready" once the database is open.
 //
 //   dravo-killchild LOCATION ARCHIVE_A ARCHIVE_B
-//
-// Each save stores the archive and, in the same transaction, the attributes
-// "archive" (A or B) and "sha256" (of its bytes). It starts with the archive
-// that is not stored, so that every save changes the database. Prints
-// "ready" once the database is open.
 
 #include "dravo/actionpadstore.h"
 #include "dravo/engine.h"

@@ -1,4 +1,5 @@
 #include "dravotest.h"
+#include "tests/datarows.h"
 
 #include "dravo/components.h"
 #include "dravo/dataupdate.h"
@@ -12,6 +13,7 @@ using Corvane::Dravo::Engine;
 using Corvane::Dravo::ServerCache;
 using DravoTest::ScratchDatabase;
 namespace LateBinding = Corvane::Platform::LateBinding;
+using namespace DataRows;
 
 namespace {
 
@@ -32,73 +34,55 @@ private slots:
         Corvane::Dravo::registerComponents();
     }
 
-    void init()
-    {
-        m_db = std::make_unique<ScratchDatabase>();
-        m_engine = Engine::create(m_db->location());
-    }
+    void cleanup() { Corvane::Platform::setDebugOutputSink({}); }
 
-    void cleanup()
-    {
-        Corvane::Platform::setDebugOutputSink({});
-        m_engine.reset();
-        m_db.reset();
-    }
-
-    // As the add-in does it: created by class identifier, called by name.
+    // As the add-in does it: created by class identifier, called by name; logs when asked.
     void refreshCommandIncreasesTheGeneration()
     {
+        ScratchDatabase db;
+        auto engine = Engine::create(db.location());
+        QList<QByteArray> lines;
+        Corvane::Platform::setDebugOutputSink([&](const QByteArray &text) { lines.append(text); });
         const auto component = Corvane::Platform::ComponentRegistry::instance().create(
-            QStringLiteral("Norrick.Data.Components.Wrapper.DataUpdate"));
-        LateBinding::setProperty(component.get(), "Server", m_engine->location().serverName());
-        const QString database = m_engine->location().databaseNameForServer();
+            "Norrick.Data.Components.Wrapper.DataUpdate");
+        LateBinding::setProperty(component.get(), "Server", engine->location().serverName());
+        const QString database = engine->location().databaseNameForServer();
         QVERIFY(!LateBinding::call(component.get(), "ExecuteProcedure",
                                    {kRefreshCommand, database, false})
                      .isValid());
-        QCOMPARE(ServerCache(*m_engine).generation(), 1);
-        QCOMPARE(LateBinding::call(component.get(), "ExecuteProcedure",
-                                   {kRefreshCommand, database, true})
+        QCOMPARE(ServerCache(*engine).generation(), 1);
+        QVERIFY(lines.isEmpty());
+        // Another spelling of the same command, with log='1' and a result asked for.
+        const QString logged = "<?xml version='1.0'?>\n<procedure name=\"QSP_REFRESHQDC\" "
+                               "log='1' timeout='30'/>\n";
+        QCOMPARE(LateBinding::call(component.get(), "ExecuteProcedure", {logged, database, true})
                      .toLongLong(),
                  2);
-        QCOMPARE(ServerCache(*m_engine).generation(), 2);
+        QCOMPARE(ServerCache(*engine).generation(), 2);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains("qsp_refreshqdc") && lines.first().contains("generation 2"),
+                 lines.first().constData());
     }
 
     void refusesBadCommands_data()
     {
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("fragment");
-        const QString ok = QStringLiteral("<procedure name='qsp_refreshqdc'/>");
-        QTest::newRow("not XML") << ""
-                                 << "qsp_refreshqdc"
-                                 << "not well-formed";
-        QTest::newRow("empty") << ""
-                               << " "
-                               << "it is empty";
-        QTest::newRow("unclosed element") << ""
-                                          << "<procedure name='qsp_refreshqdc'>"
-                                          << "not well-formed";
-        QTest::newRow("second element after it") << "" << ok + ok << "not well-formed";
-        QTest::newRow("wrong element") << ""
-                                       << "<query name='qsp_refreshqdc'/>"
-                                       << "<query>";
-        QTest::newRow("no name") << ""
-                                 << "<procedure log='0' timeout='0'></procedure>"
-                                 << "names no procedure";
-        QTest::newRow("unknown procedure") << ""
-                                           << "<procedure name='qsp_dropall'/>"
-                                           << "\"qsp_dropall\" is not known";
-        QTest::newRow("timeout not a number") << ""
-                                              << "<procedure name='qsp_refreshqdc' timeout='soon'/>"
-                                              << "timeout='soon'";
-        QTest::newRow("negative log") << ""
-                                      << "<procedure name='qsp_refreshqdc' log='-1'/>"
-                                      << "log='-1'";
-        QTest::newRow("child element") << ""
-                                       << "<procedure name='qsp_refreshqdc'><a/></procedure>"
-                                       << "holds <a>";
-        QTest::newRow("Server not set") << "none" << ok << "Server is not set";
-        QTest::newRow("unknown server kind") << "mssql://host" << ok << "server name must be";
+        // server: "" the test database's, "none" not set
+        columns<QString, QString, QString>({"server", "command", "fragment"});
+        const char *ok = "<procedure name='qsp_refreshqdc'/>";
+        row("not XML", "", "qsp_refreshqdc", "not well-formed");
+        row("empty", "", " ", "it is empty");
+        row("unclosed element", "", "<procedure name='qsp_refreshqdc'>", "not well-formed");
+        row("second element after it", "", QString(ok) + ok, "not well-formed");
+        row("wrong element", "", "<query name='qsp_refreshqdc'/>", "<query>");
+        row("no name", "", "<procedure log='0' timeout='0'></procedure>", "names no procedure");
+        row("unknown procedure", "", "<procedure name='qsp_dropall'/>",
+            "\"qsp_dropall\" is not known");
+        row("timeout not a number", "", "<procedure name='qsp_refreshqdc' timeout='soon'/>",
+            "timeout='soon'");
+        row("negative log", "", "<procedure name='qsp_refreshqdc' log='-1'/>", "log='-1'");
+        row("child element", "", "<procedure name='qsp_refreshqdc'><a/></procedure>", "holds <a>");
+        row("Server not set", "none", ok, "Server is not set");
+        row("unknown server kind", "mssql://host", ok, "server name must be");
     }
 
     void refusesBadCommands()
@@ -106,37 +90,18 @@ private slots:
         QFETCH(QString, server);
         QFETCH(QString, command);
         QFETCH(QString, fragment);
-        DRAVO_EXPECT_ERROR(execute(command, server), 5, fragment);
-        QCOMPARE(ServerCache(*m_engine).generation(), 0);
-    }
-
-    void logWritesOneDebugLine()
-    {
-        QList<QByteArray> lines;
-        Corvane::Platform::setDebugOutputSink([&](const QByteArray &text) { lines.append(text); });
-        execute(kRefreshCommand);
-        // Other spellings of the same command are accepted too.
-        execute(QStringLiteral("<?xml version='1.0'?>\n<procedure name=\"QSP_REFRESHQDC\" "
-                               "log='1' timeout='30'/>\n"));
-        QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().contains("qsp_refreshqdc") && lines.first().contains("generation 2"),
-                 lines.first().constData());
-    }
-
-private:
-    // Runs the command on the test database; `server` "none" leaves Server unset.
-    void execute(const QString &command, const QString &server = {})
-    {
+        ScratchDatabase db;
+        auto engine = Engine::create(db.location());
         DataUpdate component;
         if (server.isEmpty())
-            component.setServer(m_engine->location().serverName());
-        else if (server != QLatin1String("none"))
+            component.setServer(engine->location().serverName());
+        else if (server != "none")
             component.setServer(server);
-        component.ExecuteProcedure(command, m_engine->location().databaseNameForServer(), false);
+        DRAVO_EXPECT_ERROR(
+            component.ExecuteProcedure(command, engine->location().databaseNameForServer(), false),
+            5, fragment);
+        QCOMPARE(ServerCache(*engine).generation(), 0);
     }
-
-    std::unique_ptr<ScratchDatabase> m_db;
-    std::unique_ptr<Engine> m_engine;
 };
 
 DRAVO_TEST_MAIN(TstDataUpdate)

@@ -1,4 +1,5 @@
 #include "dravotest.h"
+#include "tests/datarows.h"
 
 #include "dravo/actionpadstore.h"
 #include "dravo/components.h"
@@ -19,29 +20,11 @@ using DravoTest::ScratchDatabase;
 namespace {
 
 using Attributes = QHash<QString, QString>;
+using namespace DataRows;
+const Attributes kOldAttributes{{"defaultactionpad", "old.html"}};
 
-// A database as the host has it (served by an engine), or one of another engine.
-class Database final : public Corvane::Host::IDatabase, public Corvane::Dravo::EngineProvider
-{
-public:
-    explicit Database(Engine *engine)
-        : m_engine(engine)
-    {
-    }
-    Corvane::Host::ITables *Tables() override { return nullptr; }
-    std::shared_ptr<Corvane::Host::ISettingsNode> Settings() override { return {}; }
-    QString ServerName() const override { return QStringLiteral("elsewhere"); }
-    QString DatabaseName() const override { return QStringLiteral("foreign"); }
-    void BeginTrans() override { m_engine->begin(); }
-    void CommitTrans() override { m_engine->commit(); }
-    void Rollback() override { m_engine->rollback(); }
-    Engine &engine() override { return *m_engine; }
-
-private:
-    Engine *m_engine;
-};
-
-class ForeignDatabase final : public Corvane::Host::IDatabase
+// A database that another engine serves.
+class ForeignDatabase : public Corvane::Host::IDatabase
 {
 public:
     Corvane::Host::ITables *Tables() override { return nullptr; }
@@ -51,6 +34,23 @@ public:
     void BeginTrans() override {}
     void CommitTrans() override {}
     void Rollback() override {}
+};
+
+// A database as the host has it, served by an engine.
+class Database final : public ForeignDatabase, public Corvane::Dravo::EngineProvider
+{
+public:
+    explicit Database(Engine *engine)
+        : m_engine(engine)
+    {
+    }
+    void BeginTrans() override { m_engine->begin(); }
+    void CommitTrans() override { m_engine->commit(); }
+    void Rollback() override { m_engine->rollback(); }
+    Engine &engine() override { return *m_engine; }
+
+private:
+    Engine *m_engine;
 };
 
 } // namespace
@@ -73,10 +73,9 @@ private slots:
         m_database = std::make_unique<Database>(m_engine.get());
         m_oldArchive = DravoTest::randomBytes(ActionPadStore::kChunkSize + 77, 11);
         ActionPadStore(*m_engine).save(
-            DravoTest::writeFile(m_db->folder(), QStringLiteral("old.zip"), m_oldArchive),
-            {{QStringLiteral("defaultactionpad"), QStringLiteral("old.html")}});
+            DravoTest::writeFile(m_db->folder(), "old.zip", m_oldArchive), kOldAttributes);
         m_newArchive = DravoTest::randomBytes(3000, 12);
-        m_newPath = DravoTest::writeFile(m_db->folder(), QStringLiteral("new.zip"), m_newArchive);
+        m_newPath = DravoTest::writeFile(m_db->folder(), "new.zip", m_newArchive);
     }
 
     void cleanup()
@@ -89,26 +88,23 @@ private slots:
     // As the add-in does it: created by class identifier, changes, Save, Close.
     void savesContentAndAttributesTogether()
     {
-        const auto object =
-            Corvane::Platform::ComponentRegistry::instance().create(QStringLiteral("dravo.file"));
+        const auto object = Corvane::Platform::ComponentRegistry::instance().create("dravo.file");
         auto *file = qobject_cast<IDravoFile *>(object.get());
         QVERIFY(file);
         file->Open(m_database.get(), IDravoFile::ActionPadFile, IDravoFile::ForUpdate, nullptr);
         file->LoadFromFile(m_newPath);
-        file->SetAttribute(QStringLiteral("defaultactionpad"), QStringLiteral("new.html"));
-        file->SetAttribute(QStringLiteral("overviewactionpad"), QVariant(QString()));
-        expectStored(m_oldArchive,
-                     {{QStringLiteral("defaultactionpad"), QStringLiteral("old.html")}});
+        file->SetAttribute("defaultactionpad", "new.html");
+        file->SetAttribute("overviewactionpad", QVariant(QString()));
+        expectStored(m_oldArchive, kOldAttributes);
         file->Save();
         file->Close();
         expectStored(m_newArchive,
-                     {{QStringLiteral("defaultactionpad"), QStringLiteral("new.html")},
-                      {QStringLiteral("overviewactionpad"), QString()}});
+                     {{"defaultactionpad", "new.html"}, {"overviewactionpad", QString()}});
     }
 
     void abandonedChangesLeaveTheFile_data()
     {
-        QTest::addColumn<QString>("ending");
+        columns<QString>({"ending"});
         QTest::newRow("Close without Save") << "close";
         QTest::newRow("released without Close") << "release";
         QTest::newRow("file vanished before Save") << "vanish";
@@ -119,72 +115,54 @@ private slots:
         QFETCH(QString, ending);
         auto file = std::make_unique<DravoFile>();
         file->Open(m_database.get(), 123, 3, nullptr);
-        file->SetAttribute(QStringLiteral("defaultactionpad"), QStringLiteral("new.html"));
+        file->SetAttribute("defaultactionpad", "new.html");
         file->LoadFromFile(m_newPath);
-        if (ending == QLatin1String("close")) {
+        if (ending == "close") {
             file->Close();
             file->Open(m_database.get(), 123, 3, nullptr); // a new Open starts clean
             file->Save();
-        } else if (ending == QLatin1String("release")) {
+        } else if (ending == "release") {
             file.reset();
         } else {
             QVERIFY(QFile::remove(m_newPath));
-            DRAVO_EXPECT_ERROR(file->Save(), 53, QStringLiteral("new.zip"));
+            DRAVO_EXPECT_ERROR(file->Save(), 53, "new.zip");
         }
-        expectStored(m_oldArchive,
-                     {{QStringLiteral("defaultactionpad"), QStringLiteral("old.html")}});
+        expectStored(m_oldArchive, kOldAttributes);
     }
 
     void refusesBadCalls_data()
     {
-        QTest::addColumn<QString>("database");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("fragment");
-        QTest::newRow("another file kind") << "engine" << 124 << 3 << "" << 5 << "file kind 124";
-        QTest::newRow("another open mode") << "engine" << 123 << 1 << "" << 5 << "open mode 1";
-        QTest::newRow("no database") << "none" << 123 << 3 << "" << 424 << "given none";
-        QTest::newRow("another engine's database") << "foreign" << 123 << 3 << "" << 5 << "foreign";
-        QTest::newRow("SetAttribute before Open")
-            << "" << 0 << 0 << "SetAttribute" << 5 << "SetAttribute was called before Open";
-        QTest::newRow("LoadFromFile before Open")
-            << "" << 0 << 0 << "LoadFromFile" << 5 << "LoadFromFile was called before Open";
-        QTest::newRow("Save before Open") << "" << 0 << 0 << "Save" << 5 << "before Open";
-        QTest::newRow("Close before Open") << "" << 0 << 0 << "Close" << 5 << "before Open";
+        using Call = std::function<void(DravoFile &, Corvane::Host::IDatabase *)>;
+        columns<Call, int, QString>({"call", "number", "fragment"});
+        row("another file kind", Call([](auto &f, auto *db) { f.Open(db, 124, 3, nullptr); }), 5,
+            "file kind 124");
+        row("another open mode", Call([](auto &f, auto *db) { f.Open(db, 123, 1, nullptr); }), 5,
+            "open mode 1");
+        row("no database", Call([](auto &f, auto *) { f.Open(nullptr, 123, 3, nullptr); }), 424,
+            "given none");
+        row("another engine's database", Call([](auto &f, auto *) {
+                ForeignDatabase foreign;
+                f.Open(&foreign, 123, 3, nullptr);
+            }),
+            5, "foreign");
+        row("SetAttribute before Open", Call([](auto &f, auto *) { f.SetAttribute("a", "b"); }), 5,
+            "SetAttribute was called before Open");
+        row("LoadFromFile before Open", Call([](auto &f, auto *) { f.LoadFromFile("x"); }), 5,
+            "LoadFromFile was called before Open");
+        row("Save before Open", Call([](auto &f, auto *) { f.Save(); }), 5,
+            "Save was called before Open");
+        row("Close before Open", Call([](auto &f, auto *) { f.Close(); }), 5,
+            "Close was called before Open");
     }
 
     void refusesBadCalls()
     {
-        QFETCH(QString, database);
-        QFETCH(int, kind);
-        QFETCH(int, mode);
-        QFETCH(QString, call);
+        QFETCH(std::function<void(DravoFile &, Corvane::Host::IDatabase *)>, call);
         QFETCH(int, number);
         QFETCH(QString, fragment);
-        ForeignDatabase foreign;
-        Corvane::Host::IDatabase *target = nullptr;
-        if (database == QLatin1String("engine"))
-            target = m_database.get();
-        else if (database == QLatin1String("foreign"))
-            target = &foreign;
         DravoFile file;
-        const auto run = [&] {
-            if (!database.isEmpty())
-                file.Open(target, kind, mode, nullptr);
-            if (call == QLatin1String("SetAttribute"))
-                file.SetAttribute(QStringLiteral("a"), QStringLiteral("b"));
-            else if (call == QLatin1String("LoadFromFile"))
-                file.LoadFromFile(m_newPath);
-            else if (call == QLatin1String("Save"))
-                file.Save();
-            else if (call == QLatin1String("Close"))
-                file.Close();
-        };
-        DRAVO_EXPECT_ERROR(run(), number, fragment);
-        expectStored(m_oldArchive,
-                     {{QStringLiteral("defaultactionpad"), QStringLiteral("old.html")}});
+        DRAVO_EXPECT_ERROR(call(file, m_database.get()), number, fragment);
+        expectStored(m_oldArchive, kOldAttributes);
     }
 
 private:

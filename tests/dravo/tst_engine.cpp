@@ -1,14 +1,16 @@
 #include "dravotest.h"
+#include "tests/datarows.h"
 
 #include "dravo/servercache.h"
 #include "dravo/tablecatalog.h"
 
 #include <QFile>
-#include <QSqlQuery>
+#include <QSqlDatabase>
 
 using Corvane::Dravo::Engine;
 using DravoTest::Backend;
 using DravoTest::ScratchDatabase;
+using namespace DataRows;
 
 class TstEngine final : public QObject
 {
@@ -20,47 +22,42 @@ private slots:
     void createsOpensAndKeepsData()
     {
         ScratchDatabase db;
-        Engine::create(db.location())->setWebFolder(QStringLiteral("/srv/web/"));
+        const QStringList connections = QSqlDatabase::connectionNames();
+        Engine::create(db.location())->setWebFolder("/srv/web/");
         QCOMPARE(Engine::open(db.location())->webFolder(), QStringLiteral("/srv/web/"));
         Engine::create(db.location()); // again: nothing lost, nothing doubled
         QCOMPARE(Engine::open(db.location())->webFolder(), QStringLiteral("/srv/web/"));
-        QCOMPARE(db.execute(QStringLiteral("SELECT COUNT(*) FROM corvane_schema")).toInt(), 1);
-        QCOMPARE(db.execute(QStringLiteral("SELECT version FROM corvane_schema")).toInt(),
-                 Engine::schemaVersion());
+        QCOMPARE(db.execute("SELECT COUNT(*) FROM corvane_schema").toInt(), 1);
+        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), Engine::schemaVersion());
+        QCOMPARE(QSqlDatabase::connectionNames(), connections); // each engine removed its own
     }
 
     void openMissingDatabaseNamesIt()
     {
         ScratchDatabase db;
         if (DravoTest::backend() == Backend::Sqlite) {
-            const QString missing = db.folder() + QStringLiteral("/nothing-here.sqlite");
+            const QString missing = db.folder() + "/nothing-here.sqlite";
             DRAVO_EXPECT_ERROR(Engine::open(missing), 53, missing);
             QVERIFY2(!QFile::exists(missing), "open created the missing file");
         } else {
-            const QString missing = db.location().section(QLatin1Char('/'), 0, -2) +
-                                    QStringLiteral("/no_such_database");
-            DRAVO_EXPECT_ERROR(Engine::open(missing), 5, QStringLiteral("no_such_database"));
+            const QString missing = db.location().section('/', 0, -2) + "/no_such_database";
+            DRAVO_EXPECT_ERROR(Engine::open(missing), 5, "no_such_database");
         }
     }
 
     // A database that is not ours is refused and left as it was.
     void refusesForeignDatabase_data()
     {
-        QTest::addColumn<QStringList>("setup");
-        QTest::addColumn<QString>("fragment");
-        const QString versionTable =
-            QStringLiteral("CREATE TABLE corvane_schema (product TEXT, version INTEGER)");
+        columns<QStringList, QString>({"setup", "fragment"});
+        const QString versions = "CREATE TABLE corvane_schema (product TEXT, version INTEGER)";
         QTest::newRow("empty database") << QStringList{} << "no Corvane schema";
         QTest::newRow("another application's tables")
-            << QStringList{QStringLiteral("CREATE TABLE invoices (id INTEGER)")}
-            << "no Corvane schema";
+            << QStringList{"CREATE TABLE invoices (id INTEGER)"} << "no Corvane schema";
         QTest::newRow("another product's version record")
-            << QStringList{versionTable,
-                           QStringLiteral("INSERT INTO corvane_schema VALUES ('Other', 1)")}
+            << QStringList{versions, "INSERT INTO corvane_schema VALUES ('Other', 1)"}
             << "another product";
         QTest::newRow("newer schema")
-            << QStringList{versionTable,
-                           QStringLiteral("INSERT INTO corvane_schema VALUES ('Corvane', 99)")}
+            << QStringList{versions, "INSERT INTO corvane_schema VALUES ('Corvane', 99)"}
             << "newer than this program";
     }
 
@@ -71,19 +68,18 @@ private slots:
         ScratchDatabase db;
         const bool sqlite = DravoTest::backend() == Backend::Sqlite;
         if (sqlite)
-            DravoTest::writeFile(db.folder(), QStringLiteral("corvane.sqlite"), {});
+            DravoTest::writeFile(db.folder(), "corvane.sqlite", {});
         for (const QString &sql : std::as_const(setup))
             db.execute(sql);
         DRAVO_EXPECT_ERROR(Engine::open(db.location()), 5, fragment);
-        QCOMPARE(db.execute(sqlite ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE "
-                                                    "name = 'settings_node'")
-                                   : QStringLiteral("SELECT COUNT(*) FROM pg_tables WHERE "
-                                                    "tablename = 'settings_node'"))
+        QCOMPARE(db.execute(sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = "
+                                     "'settings_node'"
+                                   : "SELECT COUNT(*) FROM pg_tables WHERE tablename = "
+                                     "'settings_node'")
                      .toInt(),
                  0);
         if (sqlite)
-            QCOMPARE(db.execute(QStringLiteral("PRAGMA journal_mode")).toString(),
-                     QStringLiteral("delete"));
+            QCOMPARE(db.execute("PRAGMA journal_mode").toString(), QStringLiteral("delete"));
     }
 
     void refusesFileThatIsNotSqlite()
@@ -91,10 +87,10 @@ private slots:
         if (DravoTest::backend() != Backend::Sqlite)
             QSKIP("SQLite files only");
         ScratchDatabase db;
-        const QString path = DravoTest::writeFile(db.folder(), QStringLiteral("notes.txt"),
+        const QString path = DravoTest::writeFile(db.folder(), "notes.txt",
                                                   QByteArray("no database here\n").repeated(300));
-        DRAVO_EXPECT_ERROR(Engine::open(path), 5, QStringLiteral("not a Corvane database"));
-        DRAVO_EXPECT_ERROR(Engine::create(path), 5, QStringLiteral("not a Corvane database"));
+        DRAVO_EXPECT_ERROR(Engine::open(path), 5, "not a Corvane database");
+        DRAVO_EXPECT_ERROR(Engine::create(path), 5, "not a Corvane database");
     }
 
     // A version 1 database (before the server cache) is brought up to date on open.
@@ -103,43 +99,18 @@ private slots:
         ScratchDatabase db;
         {
             auto engine = Engine::create(db.location());
-            Corvane::Dravo::TableCatalog(*engine).add({7, QStringLiteral("Orders"), {}, {}, 7, {}});
-            engine->execute(QStringLiteral("DROP TABLE server_cache"));
+            Corvane::Dravo::TableCatalog(*engine).add({7, "Orders", {}, {}, 7, {}});
+            engine->execute("DROP TABLE server_cache");
             if (engine->isPostgreSql())
-                engine->execute(QStringLiteral("DROP FUNCTION qsp_refreshqdc()"));
-            engine->execute(QStringLiteral("UPDATE corvane_schema SET version = 1"));
+                engine->execute("DROP FUNCTION qsp_refreshqdc()");
+            engine->execute("UPDATE corvane_schema SET version = 1");
         }
         auto engine = Engine::open(db.location());
-        QCOMPARE(db.execute(QStringLiteral("SELECT version FROM corvane_schema")).toInt(), 2);
+        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), 2);
         Corvane::Dravo::ServerCache cache(*engine);
         cache.refresh();
         QCOMPARE(cache.generation(), 1);
         QVERIFY(Corvane::Dravo::TableCatalog(*engine).find(7).has_value());
-    }
-
-    void removesItsConnection()
-    {
-        ScratchDatabase db;
-        const QStringList before = QSqlDatabase::connectionNames();
-        {
-            auto first = Engine::create(db.location());
-            auto second = Engine::open(db.location());
-            QCOMPARE(QSqlDatabase::connectionNames().size(), before.size() + 2);
-        }
-        QCOMPARE(QSqlDatabase::connectionNames(), before);
-    }
-
-    void sqliteRunsInWalModeWithForeignKeys()
-    {
-        if (DravoTest::backend() != Backend::Sqlite)
-            QSKIP("SQLite only");
-        ScratchDatabase db;
-        auto engine = Engine::create(db.location());
-        QSqlQuery query(engine->connection());
-        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
-        QCOMPARE(query.value(0).toString(), QStringLiteral("wal"));
-        QVERIFY(query.exec(QStringLiteral("PRAGMA foreign_keys")) && query.next());
-        QCOMPARE(query.value(0).toInt(), 1);
     }
 
     // A failed inner transaction takes the outer one down, even when its error was caught.
@@ -147,15 +118,15 @@ private slots:
     {
         ScratchDatabase db;
         auto engine = Engine::create(db.location());
-        engine->setWebFolder(QStringLiteral("/before/"));
+        engine->setWebFolder("/before/");
         const auto outer = [&] {
-            engine->setWebFolder(QStringLiteral("/outer/"));
+            engine->setWebFolder("/outer/");
             try {
                 engine->transaction([] { throw std::runtime_error("inner failure"); });
             } catch (const std::runtime_error &) {
             }
         };
-        DRAVO_EXPECT_ERROR(engine->transaction(outer), 5, QStringLiteral("rolled back"));
+        DRAVO_EXPECT_ERROR(engine->transaction(outer), 5, "rolled back");
         QVERIFY(!engine->inTransaction());
         QCOMPARE(engine->webFolder(), QStringLiteral("/before/"));
     }

@@ -1,4 +1,5 @@
 #include "dravotest.h"
+#include "tests/datarows.h"
 
 #include "dravo/tablecatalog.h"
 
@@ -6,17 +7,19 @@ using Corvane::Dravo::Engine;
 using Corvane::Dravo::TableCatalog;
 using Corvane::Dravo::TableRecord;
 using DravoTest::ScratchDatabase;
+using namespace DataRows;
 
 namespace {
 
 TableRecord table(qint32 id, const QString &name)
 {
-    return {id,
-            name,
-            name + QStringLiteral("s"),
-            QStringLiteral("Insp") + name,
-            id * 10,
-            QStringLiteral("Local ") + name};
+    return {id, name, name + "s", "Insp" + name, id * 10, "Local " + name};
+}
+
+QStringList fields(const TableRecord &r)
+{
+    return {QString::number(r.id),      r.name,     r.fallbackName, r.inspectorName,
+            QString::number(r.idTable), r.localName};
 }
 
 } // namespace
@@ -37,26 +40,19 @@ private slots:
         for (const int id : {30, 10, 20})
             catalog.add(table(id, QStringLiteral("T%1").arg(id)));
         QCOMPARE(catalog.nextFreeId(), 31);
+        QCOMPARE(catalog.find(15), std::nullopt);
 
         auto reader = Engine::open(db.location());
-        const QList<TableRecord> all = TableCatalog(*reader).all();
-        QCOMPARE(all.size(), 3);
-        QCOMPARE((QList<qint32>{all[0].id, all[1].id, all[2].id}), (QList<qint32>{10, 20, 30}));
-        const TableRecord expected = table(10, QStringLiteral("T10"));
-        QCOMPARE(all[0].name, expected.name);
-        QCOMPARE(all[0].fallbackName, expected.fallbackName);
-        QCOMPARE(all[0].inspectorName, expected.inspectorName);
-        QCOMPARE(all[0].idTable, expected.idTable);
-        QCOMPARE(all[0].localName, expected.localName);
-        QCOMPARE(catalog.find(15), std::nullopt);
+        QStringList all;
+        for (const TableRecord &record : TableCatalog(*reader).all())
+            all += fields(record);
+        QCOMPARE(all,
+                 fields(table(10, "T10")) + fields(table(20, "T20")) + fields(table(30, "T30")));
     }
 
     void refusesBadRecords_data()
     {
-        QTest::addColumn<qint32>("id");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("fragment");
+        columns<qint32, QString, int, QString>({"id", "name", "number", "fragment"});
         QTest::newRow("id taken") << 10 << "Suppliers" << 457 << "used by the table \"Customers\"";
         QTest::newRow("blank name") << 5 << "  " << 5 << "without a name";
         QTest::newRow("zero id") << 0 << "Orders" << 5 << "positive";
@@ -71,7 +67,7 @@ private slots:
         ScratchDatabase db;
         auto engine = Engine::create(db.location());
         TableCatalog catalog(*engine);
-        catalog.add(table(10, QStringLiteral("Customers")));
+        catalog.add(table(10, "Customers"));
         DRAVO_EXPECT_ERROR(catalog.add(table(id, name)), number, fragment);
         QCOMPARE(catalog.all().size(), 1);
         QCOMPARE(catalog.find(10)->name, QStringLiteral("Customers"));

@@ -1,35 +1,13 @@
 #include "editortestsupport.h"
 
-#include "addin/applicationmanager.h"
-#include "addin/resourcemanager.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTimer>
 #include <QWidget>
 
-#include <memory>
-
 namespace EditorTest {
-
-ConnectedHost::ConnectedHost()
-{
-    Brimble::ResourceManager::ResetTranslatorForTests();
-    Brimble::ApplicationManager::SetApplication(&host.application);
-}
-
-ConnectedHost::~ConnectedHost()
-{
-    Brimble::ApplicationManager::SetApplication(nullptr);
-    Brimble::ResourceManager::ResetTranslatorForTests();
-    while (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-}
 
 PadFolder::PadFolder()
     : m_dir(QDir::tempPath() + QStringLiteral("/pads-XXXXXX"))
@@ -51,33 +29,22 @@ QString PadFolder::write(const QString &relativePath, const QByteArray &content)
     return QDir::toNativeSeparators(file);
 }
 
-QByteArray noise(qsizetype size)
-{
-    QRandomGenerator generator(static_cast<quint32>(size));
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(generator.bounded(256));
-    return bytes;
-}
-
 QStringList temporaryArchives()
 {
     return QDir(QDir::tempPath()).entryList({QStringLiteral("tmp*")}, QDir::Files);
 }
 
-void clickInNextModal(const QString &buttonName, int timeoutMs)
+void clickInNextModal(const QString &buttonName)
 {
     auto *timer = new QTimer(qApp);
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(20000);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, buttonName, deadline] {
         QWidget *modal = QApplication::activeModalWidget();
         auto *button = modal ? modal->findChild<QAbstractButton *>(buttonName) : nullptr;
         if (button)
             button->click();
-        if (button || deadline.hasExpired()) {
-            timer->stop();
+        if (button || deadline.hasExpired())
             timer->deleteLater();
-        }
     });
     timer->start(20);
 }

@@ -1,29 +1,20 @@
-// The configuration dialog with pages from an in-process add-in: how it
-// takes pages, what a failing BeforeConfigure shows, and what its buttons do
-// to every page.
-
+// The configuration dialog with pages from an in-process add-in: how it takes pages,
+// what a failing BeforeConfigure shows, and what its buttons do to every page.
+#include "../datarows.h"
+#include "../fakehost/debugcapture.h"
 #include "testaddin.h"
 #include "unattendedcapture.h"
 
-#include "../fakehost/debugcapture.h"
-
 #include "host/impl/addinmanager.h"
-#include "host/impl/application.h"
 #include "host/impl/configurationdialog.h"
-#include "host/impl/unattendedmode.h"
 #include "platform/componentregistry.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Corvane;
-
-namespace {
-const QString kAddin = QStringLiteral("HostTest.Addin");
-}
+using namespace DataRows;
 
 class tst_ConfigurationDialog : public QObject
 {
@@ -36,12 +27,13 @@ private:
     std::unique_ptr<FakeHost::DebugCapture> m_capture;
     std::unique_ptr<HostTest::UnattendedCapture> m_unattended;
 
-    // Connects the test add-in with the behaviour, through the add-in manager.
-    void connectAddin(const HostTest::AddinBehaviour &behaviour)
+    // Connects the test add-in through the add-in manager; gives the dialog it then fills.
+    std::unique_ptr<Host::ConfigurationDialog> dialogWith(const HostTest::AddinBehaviour &b)
     {
         Platform::ComponentRegistry::instance().registerFactory(
-            kAddin, [behaviour] { return new HostTest::TestAddin(behaviour); });
-        QVERIFY(m_addins->connectAddin(kAddin));
+            "HostTest.Addin", [b] { return new HostTest::TestAddin(b); });
+        [&] { QVERIFY(m_addins->connectAddin("HostTest.Addin")); }();
+        return std::make_unique<Host::ConfigurationDialog>(*m_application);
     }
 
     QStringList recorded() const
@@ -52,17 +44,13 @@ private:
         return lines;
     }
 
-    void unattended()
-    {
-        m_unattended = std::make_unique<HostTest::UnattendedCapture>(*m_application);
-    }
-
 private slots:
     void init()
     {
         m_application = std::make_unique<Host::Application>();
         m_addins = std::make_unique<Host::AddinManager>(*m_application, m_emptyAddinFolder.path());
         m_capture = std::make_unique<FakeHost::DebugCapture>();
+        m_unattended = std::make_unique<HostTest::UnattendedCapture>(*m_application);
     }
 
     void cleanup()
@@ -71,62 +59,66 @@ private slots:
         m_unattended.reset();
         m_application.reset();
         m_capture.reset();
-        Platform::ComponentRegistry::instance().unregisterFactory(kAddin);
+        Platform::ComponentRegistry::instance().unregisterFactory("HostTest.Addin");
     }
 
-    void failingBeforeConfigureIsShownAndDialogStillOpens()
+    void whatBeforeConfigureGivesIsShown_data()
     {
-        unattended();
-        connectAddin({{QStringLiteral("probePage")},
-                      false,
-                      false,
-                      QStringLiteral("No database is open."),
-                      false});
-        Host::ConfigurationDialog dialog(*m_application);
-        QVERIFY(dialog.loadPages());
-        QCOMPARE(QString::fromUtf8(m_unattended->errors),
-                 QStringLiteral("A configuration page could not be prepared: No database is "
-                                "open.\n"));
-        QCOMPARE(dialog.pages().size(), 1);
+        // The behaviour's failure text, a non-page handed over, Cancel set; whether the
+        // dialog opens, its pages, the error line.
+        columns<QString, bool, bool, bool, int, QString>(
+            {"failure", "nonPage", "cancel", "opens", "pages", "error"});
+        row("failing handler: shown, and its page still there", "No database is open.", false,
+            false, true, 1, "A configuration page could not be prepared: No database is open.\n");
+        row("an object that is no page is refused", "", true, false, true, 1,
+            "is no configuration page");
+        row("Cancel keeps the dialog closed", "", false, true, false, 1, "");
+    }
+
+    void whatBeforeConfigureGivesIsShown()
+    {
+        QFETCH(QString, failure);
+        QFETCH(bool, nonPage);
+        QFETCH(bool, cancel);
+        QFETCH(bool, opens);
+        QFETCH(int, pages);
+        QFETCH(QString, error);
+        const auto dialog = dialogWith({{"probePage"}, false, nonPage, failure, cancel});
+        QCOMPARE(dialog->loadPages(), opens);
+        QVERIFY2(QString::fromUtf8(m_unattended->errors).contains(error),
+                 m_unattended->errors.constData());
+        QCOMPARE(m_unattended->errors.isEmpty(), error.isEmpty());
+        if (!opens)
+            return;
+        QCOMPARE(dialog->pages().size(), pages);
         // Unattended, the dialog is answered with its default button, OK.
-        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-        QVERIFY(recorded().contains(QStringLiteral("probePage.Apply")));
+        QCOMPARE(dialog->exec(), int(QDialog::Accepted));
+        QVERIFY(recorded().contains("probePage.Apply"));
     }
 
     void pagesBecomeTabsWithTheirCaptions()
     {
-        connectAddin(
-            {{QStringLiteral("first"), QStringLiteral("second")}, false, false, {}, false});
-        Host::ConfigurationDialog dialog(*m_application);
-        QVERIFY(dialog.loadPages());
-        auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("pageTabs"));
-        QVERIFY(tabs);
+        m_unattended.reset();
+        const auto dialog = dialogWith({{"first", "second"}, false, false, {}, false});
+        QVERIFY(dialog->loadPages());
+        auto *tabs = dialog->findChild<QTabWidget *>("pageTabs");
         QCOMPARE(tabs->count(), 2);
         QCOMPARE(tabs->tabText(1), QStringLiteral("Caption of second"));
-        QCOMPARE(dialog.findPage(QStringLiteral("second")), tabs->widget(1));
-        QCOMPARE(dialog.findPage(QStringLiteral("RecordingPage")), tabs->widget(0));
+        QCOMPARE(dialog->findPage("second"), tabs->widget(1));
+        QCOMPARE(dialog->findPage("RecordingPage"), tabs->widget(0));
         QCOMPARE(tabs->widget(0)->parent()->parent(), tabs); // the dialog owns its pages
-        QCOMPARE(recorded(),
-                 (QStringList{QStringLiteral("OnConnection"), QStringLiteral("first.Activate")}));
+        QCOMPARE(recorded(), QStringList({"OnConnection", "first.Activate"}));
         tabs->setCurrentIndex(1);
-        QCOMPARE(recorded().mid(2), (QStringList{QStringLiteral("first.Deactivate"),
-                                                 QStringLiteral("second.Activate")}));
+        QCOMPARE(recorded().mid(2), QStringList({"first.Deactivate", "second.Activate"}));
     }
 
     void buttonsReachEveryPage_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<bool>("staysOpen");
-        QTest::addColumn<int>("result");
-        QTest::newRow("OK applies every page and closes")
-            << "okButton"
-            << "Apply" << false << int(QDialog::Accepted);
-        QTest::newRow("Cancel cancels every page") << "cancelButton"
-                                                   << "Cancel" << false << int(QDialog::Rejected);
-        QTest::newRow("Apply applies every page and stays open")
-            << "applyButton"
-            << "Apply" << true << int(QDialog::Rejected);
+        columns<QString, QString, bool, int>({"button", "call", "staysOpen", "result"});
+        row("OK applies every page and closes", "okButton", "Apply", false, int(QDialog::Accepted));
+        row("Cancel cancels every page", "cancelButton", "Cancel", false, int(QDialog::Rejected));
+        row("Apply applies every page and stays open", "applyButton", "Apply", true,
+            int(QDialog::Rejected));
     }
 
     void buttonsReachEveryPage()
@@ -135,35 +127,16 @@ private slots:
         QFETCH(QString, call);
         QFETCH(bool, staysOpen);
         QFETCH(int, result);
-        connectAddin(
-            {{QStringLiteral("first"), QStringLiteral("second")}, false, false, {}, false});
-        Host::ConfigurationDialog dialog(*m_application);
-        QVERIFY(dialog.loadPages());
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        m_unattended.reset();
+        const auto dialog = dialogWith({{"first", "second"}, false, false, {}, false});
+        QVERIFY(dialog->loadPages());
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         m_capture->lines.clear();
-        dialog.findChild<QPushButton *>(button)->click();
-        QCOMPARE(recorded(),
-                 (QStringList{QStringLiteral("first.") + call, QStringLiteral("second.") + call}));
-        QCOMPARE(dialog.isVisible(), staysOpen);
-        QCOMPARE(dialog.result(), result);
-    }
-
-    void objectThatIsNoPageIsRefused()
-    {
-        unattended();
-        connectAddin({{QStringLiteral("first")}, false, true, {}, false});
-        Host::ConfigurationDialog dialog(*m_application);
-        dialog.loadPages();
-        QCOMPARE(dialog.pages().size(), 1);
-        QVERIFY(m_unattended->errors.contains("is no configuration page"));
-    }
-
-    void cancelledDialogDoesNotOpen()
-    {
-        connectAddin({{QStringLiteral("first")}, false, false, {}, true});
-        Host::ConfigurationDialog dialog(*m_application);
-        QVERIFY(!dialog.loadPages());
+        dialog->findChild<QPushButton *>(button)->click();
+        QCOMPARE(recorded(), QStringList({"first." + call, "second." + call}));
+        QCOMPARE(dialog->isVisible(), staysOpen);
+        QCOMPARE(dialog->result(), result);
     }
 };
 

@@ -4,48 +4,252 @@
 #include "addin/resourcemanager.h"
 #include "addin/vbdebug.h"
 
+#include "tests/datarows.h"
 #include "tests/fakehost/debugcapture.h"
 #include "tests/fakehost/fakehost.h"
-
-#include "platform/runtimeerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include <memory>
 #include <optional>
 
 namespace AM = Brimble::ApplicationManager;
 using Brimble::actionPad;
 using Corvane::Platform::RuntimeError;
-
-namespace {
-
-const QString kSep = QDir::separator();
-
-void touch(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-}
-
-} // namespace
+using namespace DataRows;
 
 class tst_ActionPad : public QObject
 {
     Q_OBJECT
 
-private:
-    std::optional<FakeHost::Host> m_host;
-    QTemporaryDir m_web;
-    QTemporaryDir m_cwd;
-    QString m_oldCwd;
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_web.isValid() && m_cwd.isValid());
+        for (const QString &path : {m_web.filePath("a.htm"), m_web.filePath("sub/b.htm"),
+                                    m_web.filePath("webonly.htm"), m_cwd.filePath("here.htm")}) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+        }
+        QVERIFY(QDir(m_cwd.path()).mkpath("folder"));
+        m_oldCwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_cwd.path()));
+    }
 
-    FakeHost::Host &host() { return *m_host; }
-    QString web() const { return QDir::toNativeSeparators(m_web.path()) + kSep; }
+    void cleanupTestCase() { QDir::setCurrent(m_oldCwd); }
+
+    void init()
+    {
+        m_host.emplace();
+        m_host->application.webFolder = web();
+        m_host->translations.insert("ActionPadEditor.ActionPadWebBar", "Database");
+        m_host->translations.insert("ActionPadEditor.ActionPadOverview", "Overview");
+        m_host->database.addTable({5, "Customers", "", "Customers", "Kunden", 5});
+        m_host->database.addTable({6, "Hidden", "", "Hidden", "Intern", 0});
+        m_host->database.addTable({7, "System", "", "System", "System", -3});
+        AM::SetApplication(&m_host->application);
+        Brimble::VBDebug::SetDebugFlag(true);
+    }
+
+    void cleanup()
+    {
+        Brimble::VBDebug::SetDebugFlag(false);
+        AM::SetApplication(nullptr);
+        Brimble::ResourceManager::ResetTranslatorForTests();
+        m_host.reset();
+    }
+
+    void keyAndDisplayName_data()
+    {
+        columns<qint32, QString, QString, QString>({"tableId", "source", "key", "displayName"});
+        row("database", 0, "__database__", "s-database", "Database");
+        row("overview", 0, "__overview__", "s-overview", "Overview");
+        row("table", 5, "Customers", "t-5", "Kunden");
+        row("idtable 0 in brackets", 6, "Hidden", "t-0", "[Intern]");
+        row("negative idtable in brackets", 7, "System", "t--3", "[System]");
+        row("table unknown to the host", 99, "Gone", "t-Gone", "Gone");
+        row("sources compare exactly", 0, "__DATABASE__", "t-__DATABASE__", "__DATABASE__");
+        row("database, no translation", 0, "__database__", "s-database", "ActionPadWebBar");
+        row("overview, no translation", 0, "__overview__", "s-overview", "ActionPadOverview");
+    }
+
+    void keyAndDisplayName()
+    {
+        QFETCH(qint32, tableId);
+        QFETCH(QString, source);
+        if (QString(QTest::currentDataTag()).endsWith("no translation"))
+            m_host->translations.clear();
+        const auto ap = record(tableId, source, "");
+        QTEST(ap->key(), "key");
+        QTEST(ap->DisplayName(), "displayName");
+    }
+
+    void tableIsLookedUpWithTheFinalId()
+    {
+        actionPad ap;
+        ap.setTableId(5);
+        QCOMPARE(ap.key(), QStringLiteral("t-5"));
+        ap.setTableId(99);
+        QCOMPARE(ap.key(), QStringLiteral("t-")); // no table, no source yet
+        ap.setSource("Gone");
+        QCOMPARE(ap.DisplayName(), QStringLiteral("Gone"));
+        m_host->application.database = nullptr; // the lookup needs a database
+        ap.setFilename("x.htm");                // no lookup
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, ap.setSource("Customers"));
+    }
+
+    void newFilename_data()
+    {
+        // current: "<web>" stands for the action pad folder
+        columns<QString, QString, bool, QString>({"filename", "chosen", "dirty", "current"});
+        row("the current location", "<web>a.htm", "<web>a.htm", false, "<web>a.htm");
+        row("the current display name", "<web>a.htm", "a.htm", false, "<web>a.htm");
+        row("a bare name that exists nowhere", "a.htm", "new.htm", true, "<web>new.htm");
+        row("a bare name in the current folder", "a.htm", "here.htm", true, "here.htm");
+        row("a web address", "a.htm", "HTTP://server/x?q=1", true, "HTTP://server/x?q=1");
+        row("an existing absolute path", "a.htm", "<web>sub/b.htm", true, "<web>sub/b.htm");
+        row("empty clears", "a.htm", "", true, "");
+    }
+
+    void newFilename()
+    {
+        QFETCH(QString, filename);
+        QFETCH(QString, chosen);
+        QFETCH(bool, dirty);
+        QFETCH(QString, current);
+        const auto ap = record(5, "Customers", filename.replace("<web>", web()));
+        QVERIFY(!ap->IsDirty());
+        FakeHost::DebugCapture capture;
+        ap->setNewFilename(chosen.replace("<web>", web()));
+        QCOMPARE(ap->IsDirty(), dirty);
+        QCOMPARE(ap->CurrentFileName(), current.replace("<web>", web()));
+        QCOMPARE(ap->Filename(), filename);
+        QCOMPARE(capture.lines, QByteArrayList{("set new ap for Customers to: " + chosen +
+                                                ", current: " + filename + "\r\n")
+                                                   .toLocal8Bit()});
+    }
+
+    void currentDisplayFileName_data()
+    {
+        columns<QString, QString>({"filename", "expected"});
+        row("inside the folder", "<web>sub/a.htm", "sub/a.htm");
+        row("folder in other letter case", "<WEB>a.htm", "a.htm");
+        row("outside the folder", "/other/a.htm", "/other/a.htm");
+        row("relative", "a.htm", "a.htm");
+        row("web address", "http://server/a.htm", "http://server/a.htm");
+    }
+
+    void currentDisplayFileName()
+    {
+        QFETCH(QString, filename);
+        filename.replace("<web>", web()).replace("<WEB>", web().toUpper());
+        QTEST(record(5, "Customers", filename)->CurrentDisplayFileName(), "expected");
+    }
+
+    void update_data()
+    {
+        // newFilenames: set in this order; attribute: "" for table records
+        columns<QString, QString, QStringList, QString, QString, QString>(
+            {"source", "filename", "newFilenames", "published", "stored", "attribute"});
+        const QString inside = "<web>sub/b.htm", outside = "<cwd>here.htm";
+        row("unpublished, inside the folder: relative", "__database__", "a.htm",
+            QStringList{inside}, "", "sub/b.htm", "defaultactionpad");
+        row("unpublished, outside the folder: full path", "__overview__", "a.htm",
+            QStringList{outside}, "", outside, "overviewactionpad");
+        row("published: the archive name whatever was chosen", "__database__", "a.htm",
+            QStringList{outside}, "b.htm", "b.htm", "defaultactionpad");
+        row("published only", "__overview__", "a.htm", QStringList{}, "a.htm", "a.htm",
+            "overviewactionpad");
+        row("web address", "__database__", "a.htm", QStringList{"http://server/x.htm"}, "",
+            "http://server/x.htm", "defaultactionpad");
+        row("cleared", "__database__", "a.htm", QStringList{""}, "", "", "defaultactionpad");
+        row("chosen back to the stored location", "__database__", "http://s/a.htm",
+            QStringList{"http://s/b.htm", "http://s/a.htm"}, "", "http://s/a.htm",
+            "defaultactionpad");
+        row("table record: nothing written", "Customers", "a.htm", QStringList{inside}, "",
+            "sub/b.htm", "");
+    }
+
+    void update()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, filename);
+        QFETCH(QStringList, newFilenames);
+        QFETCH(QString, published);
+        QFETCH(QString, stored);
+        QFETCH(QString, attribute);
+        const QString cwd = m_cwd.path() + '/';
+        stored.replace("<cwd>", cwd);
+        const auto ap = record(source == "Customers" ? 5 : 0, source, filename);
+        for (QString location : newFilenames)
+            ap->setNewFilename(location.replace("<web>", web()).replace("<cwd>", cwd));
+        if (!published.isEmpty())
+            ap->setPublishedFileName(published);
+        QVERIFY(ap->IsDirty());
+        m_host->log.lines.clear();
+        FakeHost::DebugCapture capture;
+        ap->Update();
+        QVERIFY(!ap->IsDirty());
+        QCOMPARE(ap->Filename(), stored);
+        QCOMPARE(ap->PublishedFileName(), published);
+        QVERIFY(capture.lines.contains(
+            ("set actionpad for " + source + " To " + stored + "\r\n").toLocal8Bit()));
+        QHash<QString, QString> attributes;
+        if (!attribute.isEmpty())
+            attributes.insert(attribute, stored);
+        QCOMPARE(m_host->database.fileAttributes, attributes);
+        QCOMPARE(m_host->log.matching("Dravo.File.Save").size(), attribute.isEmpty() ? 0 : 1);
+    }
+
+    void updateOfACleanRecordDoesNothing()
+    {
+        const auto ap = record(0, "__database__", "a.htm");
+        FakeHost::DebugCapture capture;
+        ap->Update();
+        QVERIFY(m_host->log.lines.isEmpty() && capture.lines.isEmpty());
+        QCOMPARE(ap->Filename(), QStringLiteral("a.htm"));
+        QCOMPARE(ap->ToString(),
+                 QStringLiteral("[actionpad] filename: a.htm, source: __database__"));
+    }
+
+    void failedUpdateCanBeRepeated()
+    {
+        const auto ap = record(0, "__database__", "a.htm");
+        ap->setPublishedFileName("b.htm");
+        m_host->database.failNextSave = 75;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, ap->Update());
+        QVERIFY(ap->IsDirty());
+        QCOMPARE(ap->Filename(), QStringLiteral("a.htm"));
+        ap->Update();
+        QVERIFY(!ap->IsDirty());
+        QCOMPARE(m_host->database.fileAttributes.value("defaultactionpad"),
+                 QStringLiteral("b.htm"));
+    }
+
+    void isValidFile_data()
+    {
+        columns<QString, bool>({"filename", "valid"});
+        row("empty", "", true);
+        row("web address, not looked at", "https://nowhere.invalid/x.htm", true);
+        row("existing, relative to the current folder", "here.htm", true);
+        row("existing, other letter case", "HERE.HTM", true);
+        row("missing", "missing.htm", false);
+        row("only in the action pad folder", "webonly.htm", false);
+        row("a folder is no file", "folder", false);
+    }
+
+    void isValidFile()
+    {
+        QFETCH(QString, filename);
+        const auto ap = record(5, "Customers", filename);
+        QTEST(ap->IsValidFile(), "valid");
+        QCOMPARE(ap->IsCurrentFileAbsolute(), filename.startsWith("https"));
+    }
+
+private:
+    QString web() const { return m_web.path() + '/'; }
 
     // A record filled as the editor page fills it: TableId, Source, Filename.
     std::unique_ptr<actionPad> record(qint32 tableId, const QString &source,
@@ -58,318 +262,10 @@ private:
         return ap;
     }
 
-private slots:
-    void init()
-    {
-        QVERIFY(m_web.isValid() && m_cwd.isValid());
-        m_host.emplace();
-        host().application.webFolder = web();
-        host().translations.insert("ActionPadEditor.ActionPadWebBar", "Database");
-        host().translations.insert("ActionPadEditor.ActionPadOverview", "Overview");
-        host().database.addTable({5, "Customers", "", "Customers", "Kunden", 5});
-        host().database.addTable({6, "Hidden", "", "Hidden", "Intern", 0});
-        host().database.addTable({7, "System", "", "System", "System", -3});
-        AM::SetApplication(&host().application);
-        Brimble::VBDebug::SetDebugFlag(true);
-        m_oldCwd = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_cwd.path()));
-    }
-
-    void cleanup()
-    {
-        QDir::setCurrent(m_oldCwd);
-        Brimble::VBDebug::SetDebugFlag(false);
-        AM::SetApplication(nullptr);
-        Brimble::ResourceManager::ResetTranslatorForTests();
-        m_host.reset();
-    }
-
-    void newRecordIsClean()
-    {
-        const auto ap = record(5, "Customers", "customers.htm");
-        QVERIFY(!ap->IsDirty());
-        QCOMPARE(ap->CurrentFileName(), QStringLiteral("customers.htm"));
-        QCOMPARE(ap->ToString(),
-                 QStringLiteral("[actionpad] filename: customers.htm, source: Customers"));
-    }
-
-    void keyAndDisplayName_data()
-    {
-        QTest::addColumn<qint32>("tableId");
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("displayName");
-        QTest::newRow("database") << 0 << "__database__"
-                                  << "s-database"
-                                  << "Database";
-        QTest::newRow("overview") << 0 << "__overview__"
-                                  << "s-overview"
-                                  << "Overview";
-        QTest::newRow("table") << 5 << "Customers"
-                               << "t-5"
-                               << "Kunden";
-        QTest::newRow("idtable 0 in brackets") << 6 << "Hidden"
-                                               << "t-0"
-                                               << "[Intern]";
-        QTest::newRow("negative idtable in brackets") << 7 << "System"
-                                                      << "t--3"
-                                                      << "[System]";
-        QTest::newRow("table unknown to the host") << 99 << "Gone"
-                                                   << "t-Gone"
-                                                   << "Gone";
-        QTest::newRow("sources compare exactly") << 0 << "__DATABASE__"
-                                                 << "t-__DATABASE__"
-                                                 << "__DATABASE__";
-    }
-
-    void keyAndDisplayName()
-    {
-        QFETCH(qint32, tableId);
-        QFETCH(QString, source);
-        QFETCH(QString, key);
-        QFETCH(QString, displayName);
-        const auto ap = record(tableId, source, "");
-        QCOMPARE(ap->key(), key);
-        QCOMPARE(ap->DisplayName(), displayName);
-    }
-
-    void displayNameWithoutTranslation()
-    {
-        host().translations.clear();
-        QCOMPARE(record(0, "__database__", "")->DisplayName(), QStringLiteral("ActionPadWebBar"));
-        QCOMPARE(record(0, "__overview__", "")->DisplayName(), QStringLiteral("ActionPadOverview"));
-    }
-
-    void tableIsLookedUpWithTheFinalId()
-    {
-        auto ap = std::make_unique<actionPad>();
-        ap->setTableId(5);
-        QCOMPARE(ap->key(), QStringLiteral("t-5"));
-        ap->setTableId(99);
-        QCOMPARE(ap->key(), QStringLiteral("t-")); // no table, no source yet
-        ap->setSource("Gone");
-        QCOMPARE(ap->DisplayName(), QStringLiteral("Gone"));
-    }
-
-    void tableLookupNeedsADatabase()
-    {
-        host().application.database = nullptr;
-        actionPad ap;
-        ap.setFilename("x.htm"); // no lookup
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, ap.setSource("Customers"));
-    }
-
-    void newFilename_data()
-    {
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("dirty");
-        QTest::addColumn<QString>("current"); // "<web>" stands for the action pad folder
-        QTest::newRow("the current location") << "<web>a.htm"
-                                              << "<web>a.htm" << false << "<web>a.htm";
-        QTest::newRow("the current display name") << "<web>a.htm"
-                                                  << "a.htm" << false << "<web>a.htm";
-        QTest::newRow("a bare name that exists nowhere") << "a.htm"
-                                                         << "new.htm" << true << "<web>new.htm";
-        QTest::newRow("a bare name that exists in the current folder")
-            << "a.htm"
-            << "here.htm" << true << "here.htm";
-        QTest::newRow("a web address")
-            << "a.htm"
-            << "HTTP://server/x.htm?q=1" << true << "HTTP://server/x.htm?q=1";
-        QTest::newRow("an existing absolute path")
-            << "a.htm"
-            << "<web>sub" + kSep + "b.htm" << true << "<web>sub" + kSep + "b.htm";
-        QTest::newRow("empty clears") << "a.htm"
-                                      << "" << true << "";
-    }
-
-    void newFilename()
-    {
-        QFETCH(QString, filename);
-        QFETCH(QString, chosen);
-        QFETCH(bool, dirty);
-        QFETCH(QString, current);
-        touch(m_web.filePath("a.htm"));
-        touch(m_web.filePath("sub/b.htm"));
-        touch(m_cwd.filePath("here.htm"));
-        const auto ap = record(5, "Customers", filename.replace("<web>", web()));
-        FakeHost::DebugCapture capture;
-
-        ap->setNewFilename(chosen.replace("<web>", web()));
-
-        QCOMPARE(ap->IsDirty(), dirty);
-        QCOMPARE(ap->CurrentFileName(), current.replace("<web>", web()));
-        QCOMPARE(ap->Filename(), filename);
-        QCOMPARE(capture.lines, QByteArrayList{("set new ap for Customers to: " + chosen +
-                                                ", current: " + filename + "\r\n")
-                                                   .toLocal8Bit()});
-    }
-
-    void currentDisplayFileName_data()
-    {
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("inside the folder") << "<web>sub" + kSep + "a.htm"
-                                           << "sub" + kSep + "a.htm";
-        QTest::newRow("folder in other letter case") << "<WEB>a.htm"
-                                                     << "a.htm";
-        QTest::newRow("outside the folder")
-            << kSep + "other" + kSep + "a.htm" << kSep + "other" + kSep + "a.htm";
-        QTest::newRow("relative") << "a.htm"
-                                  << "a.htm";
-        QTest::newRow("web address") << "http://server/a.htm"
-                                     << "http://server/a.htm";
-    }
-
-    void currentDisplayFileName()
-    {
-        QFETCH(QString, filename);
-        QFETCH(QString, expected);
-        filename.replace("<web>", web()).replace("<WEB>", web().toUpper());
-        QCOMPARE(record(5, "Customers", filename)->CurrentDisplayFileName(), expected);
-    }
-
-    void publishedFileNameMakesDirty()
-    {
-        const auto ap = record(5, "Customers", "a.htm");
-        ap->setPublishedFileName("pads/a.htm");
-        QVERIFY(ap->IsDirty());
-        QCOMPARE(ap->PublishedFileName(), QStringLiteral("pads/a.htm"));
-        QCOMPARE(ap->CurrentFileName(), QString()); // NewFilename, never set
-    }
-
-    void update_data()
-    {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<QStringList>("newFilenames"); // set in this order
-        QTest::addColumn<QString>("published");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("attribute"); // "" for table records
-        const QString inside = "<web>sub" + kSep + "b.htm";
-        const QString outside = "<cwd>here.htm";
-        QTest::newRow("unpublished, inside the folder: relative")
-            << "__database__"
-            << "a.htm" << QStringList{inside} << ""
-            << "sub" + kSep + "b.htm"
-            << "defaultactionpad";
-        QTest::newRow("unpublished, outside the folder: full path")
-            << "__overview__"
-            << "a.htm" << QStringList{outside} << "" << outside << "overviewactionpad";
-        QTest::newRow("published: the archive name whatever was chosen")
-            << "__database__"
-            << "a.htm" << QStringList{outside} << "b.htm"
-            << "b.htm"
-            << "defaultactionpad";
-        QTest::newRow("published only") << "__overview__"
-                                        << "a.htm" << QStringList{} << "a.htm"
-                                        << "a.htm"
-                                        << "overviewactionpad";
-        QTest::newRow("web address") << "__database__"
-                                     << "a.htm" << QStringList{"http://server/x.htm"} << ""
-                                     << "http://server/x.htm"
-                                     << "defaultactionpad";
-        QTest::newRow("cleared") << "__database__"
-                                 << "a.htm" << QStringList{""} << ""
-                                 << ""
-                                 << "defaultactionpad";
-        QTest::newRow("chosen back to the stored location")
-            << "__database__"
-            << "http://server/a.htm" << QStringList{"http://server/b.htm", "http://server/a.htm"}
-            << ""
-            << "http://server/a.htm"
-            << "defaultactionpad";
-        QTest::newRow("table record: nothing written") << "Customers"
-                                                       << "a.htm" << QStringList{inside} << ""
-                                                       << "sub" + kSep + "b.htm"
-                                                       << "";
-    }
-
-    void update()
-    {
-        QFETCH(QString, source);
-        QFETCH(QString, filename);
-        QFETCH(QStringList, newFilenames);
-        QFETCH(QString, published);
-        QFETCH(QString, stored);
-        QFETCH(QString, attribute);
-        touch(m_web.filePath("sub/b.htm"));
-        touch(m_cwd.filePath("here.htm"));
-        const QString cwd = QDir::toNativeSeparators(m_cwd.path()) + kSep;
-        stored.replace("<cwd>", cwd);
-        const auto ap = record(source == "Customers" ? 5 : 0, source, filename);
-        for (QString location : newFilenames)
-            ap->setNewFilename(location.replace("<web>", web()).replace("<cwd>", cwd));
-        if (!published.isEmpty())
-            ap->setPublishedFileName(published);
-        host().log.lines.clear();
-        FakeHost::DebugCapture capture;
-
-        ap->Update();
-
-        QVERIFY(!ap->IsDirty());
-        QCOMPARE(ap->Filename(), stored);
-        QCOMPARE(ap->PublishedFileName(), published);
-        QVERIFY(capture.lines.contains(
-            ("set actionpad for " + source + " To " + stored + "\r\n").toLocal8Bit()));
-        if (attribute.isEmpty()) {
-            QVERIFY(host().log.matching("CreateObject").isEmpty());
-            QVERIFY(host().database.fileAttributes.isEmpty());
-        } else {
-            QCOMPARE(host().database.fileAttributes,
-                     (QHash<QString, QString>{{attribute, stored}}));
-            QCOMPARE(host().log.matching("Dravo.File.Save").size(), 1);
-        }
-    }
-
-    void updateOfACleanRecordDoesNothing()
-    {
-        const auto ap = record(0, "__database__", "a.htm");
-        FakeHost::DebugCapture capture;
-        ap->Update();
-        QVERIFY(host().log.lines.isEmpty());
-        QVERIFY(capture.lines.isEmpty());
-        QCOMPARE(ap->Filename(), QStringLiteral("a.htm"));
-    }
-
-    void failedUpdateCanBeRepeated()
-    {
-        const auto ap = record(0, "__database__", "a.htm");
-        ap->setPublishedFileName("b.htm");
-        host().database.failNextSave = 75;
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, ap->Update());
-        QVERIFY(ap->IsDirty());
-        QCOMPARE(ap->Filename(), QStringLiteral("a.htm"));
-        ap->Update();
-        QVERIFY(!ap->IsDirty());
-        QCOMPARE(host().database.fileAttributes.value("defaultactionpad"), QStringLiteral("b.htm"));
-    }
-
-    void isValidFile_data()
-    {
-        QTest::addColumn<QString>("filename");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("empty") << "" << true;
-        QTest::newRow("web address, not looked at") << "https://nowhere.invalid/x.htm" << true;
-        QTest::newRow("existing, relative to the current folder") << "here.htm" << true;
-        QTest::newRow("existing, other letter case") << "HERE.HTM" << true;
-        QTest::newRow("missing") << "missing.htm" << false;
-        QTest::newRow("only in the action pad folder") << "webonly.htm" << false;
-        QTest::newRow("a folder is no file") << "folder" << false;
-    }
-
-    void isValidFile()
-    {
-        QFETCH(QString, filename);
-        QFETCH(bool, valid);
-        touch(m_cwd.filePath("here.htm"));
-        touch(m_web.filePath("webonly.htm"));
-        QVERIFY(QDir(m_cwd.path()).mkpath("folder"));
-        QCOMPARE(record(5, "Customers", filename)->IsValidFile(), valid);
-        QCOMPARE(record(5, "Customers", filename)->IsCurrentFileAbsolute(),
-                 filename.startsWith("https"));
-    }
+    std::optional<FakeHost::Host> m_host;
+    QTemporaryDir m_web;
+    QTemporaryDir m_cwd;
+    QString m_oldCwd;
 };
 
 QTEST_GUILESS_MAIN(tst_ActionPad)

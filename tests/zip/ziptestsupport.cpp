@@ -1,37 +1,35 @@
 #include "ziptestsupport.h"
 
+#include "zip/zipcomponent.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTest>
 
 namespace ZipTest {
 
 namespace {
 
+// The archive's state ("ok" or the problem), then one line per entry.
 const char *const ReadScript = R"(
-import base64, json, sys, zipfile
-out = {'valid': False, 'problem': '', 'entries': []}
+import base64, sys, zipfile
+sys.stdout.reconfigure(encoding='utf-8')
 try:
     with zipfile.ZipFile(sys.argv[1]) as z:
         bad = z.testzip()
-        out['valid'] = bad is None
-        if bad is not None:
-            out['problem'] = 'bad CRC in ' + bad
+        print('ok' if bad is None else 'bad CRC in ' + bad)
         for i in z.infolist():
-            e = {'name': i.filename, 'method': i.compress_type, 'flags': i.flag_bits,
-                 'system': i.create_system, 'external': i.external_attr,
-                 'extra': i.extra.hex(), 'size': i.file_size, 'date': list(i.date_time)}
-            if sys.argv[2] == '1':
-                e['data'] = base64.b64encode(z.read(i)).decode()
-            out['entries'].append(e)
+            data = base64.b64encode(z.read(i)).decode() if sys.argv[2] == '1' else ''
+            print('\t'.join(map(str, [i.filename, i.compress_type, i.flag_bits, i.create_system,
+                  i.external_attr, i.extra.hex(), '%04d-%02d-%02dT%02d:%02d:%02d' % i.date_time,
+                  data])))
 except Exception as error:
-    out['problem'] = repr(error)
-print(json.dumps(out))
+    print(repr(error))
 )";
 
 // The system's python3 first: a version manager's shim on PATH may take
@@ -62,11 +60,6 @@ ToolResult run(const QString &program, const QStringList &arguments)
     return result;
 }
 
-bool havePython()
-{
-    return !python().isEmpty();
-}
-
 QStringList Archive::names() const
 {
     QStringList list;
@@ -75,46 +68,21 @@ QStringList Archive::names() const
     return list;
 }
 
-const Entry *Archive::find(const QString &name) const
-{
-    for (const Entry &entry : entries) {
-        if (entry.name == name)
-            return &entry;
-    }
-    return nullptr;
-}
-
 Archive readArchive(const QString &path, bool withData)
 {
     Archive archive;
-    const ToolResult result =
-        run(python(), {QStringLiteral("-c"), QString::fromUtf8(ReadScript), path,
-                       withData ? QStringLiteral("1") : QStringLiteral("0")});
-    const QJsonObject root = QJsonDocument::fromJson(result.output.toUtf8()).object();
-    if (root.isEmpty()) {
-        archive.problem = result.output;
-        return archive;
-    }
-    archive.valid = root.value(QLatin1String("valid")).toBool();
-    archive.problem = root.value(QLatin1String("problem")).toString();
-    const QJsonArray entries = root.value(QLatin1String("entries")).toArray();
-    for (const QJsonValue &value : entries) {
-        const QJsonObject object = value.toObject();
-        Entry entry;
-        entry.name = object.value(QLatin1String("name")).toString();
-        entry.method = object.value(QLatin1String("method")).toInt();
-        entry.flags = object.value(QLatin1String("flags")).toInt();
-        entry.system = object.value(QLatin1String("system")).toInt();
-        entry.external = quint32(object.value(QLatin1String("external")).toDouble());
-        entry.centralExtra =
-            QByteArray::fromHex(object.value(QLatin1String("extra")).toString().toLatin1());
-        entry.size = qint64(object.value(QLatin1String("size")).toDouble());
-        const QJsonArray date = object.value(QLatin1String("date")).toArray();
-        entry.dosTime = QDateTime(QDate(date[0].toInt(), date[1].toInt(), date[2].toInt()),
-                                  QTime(date[3].toInt(), date[4].toInt(), date[5].toInt()));
-        entry.data =
-            QByteArray::fromBase64(object.value(QLatin1String("data")).toString().toLatin1());
-        archive.entries.append(entry);
+    QStringList lines = run(python(), {"-c", ReadScript, path, withData ? "1" : "0"})
+                            .output.split('\n', Qt::SkipEmptyParts);
+    archive.problem = lines.isEmpty() ? QStringLiteral("no output") : lines.takeFirst();
+    archive.valid = archive.problem == QLatin1String("ok");
+    for (const QString &line : std::as_const(lines)) {
+        const QStringList f = line.split('\t');
+        if (f.size() != 8)
+            return {false, line, {}};
+        archive.entries.append({f[0], f[1].toInt(), f[2].toInt(), f[3].toInt(), f[4].toUInt(),
+                                QByteArray::fromHex(f[5].toLatin1()),
+                                QDateTime::fromString(f[6], Qt::ISODate),
+                                QByteArray::fromBase64(f[7].toLatin1())});
     }
     return archive;
 }
@@ -130,6 +98,31 @@ void writeFile(const QString &path, const QByteArray &content)
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QByteArray randomBytes(qsizetype size)
+{
+    QList<quint32> words((size + 3) / 4);
+    QRandomGenerator(4711).fillRange(words.data(), words.size());
+    return QByteArray(reinterpret_cast<const char *>(words.constData()), size);
+}
+
+QByteArray pageText(int seed, int lines)
+{
+    QByteArray text;
+    for (int i = 0; i < lines; ++i)
+        text += "<p class=\"item\">Line " + QByteArray::number(i * 7919 + seed) + " of page " +
+                QByteArray::number(seed) + "</p>\n";
+    return text;
+}
+
+QList<QVariant> zipToEnd(Corvane::Zip::ZipComponent &zip, int timeoutMs)
+{
+    QSignalSpy completed(&zip, &Corvane::Zip::ZipComponent::ProcessCompleted);
+    if (zip.Zip() != Corvane::Zip::ZipResult::Success ||
+        !QTest::qWaitFor([&] { return completed.count() > 0; }, timeoutMs))
+        return QList<QVariant>(9, QVariant(-1));
+    return completed.takeFirst();
 }
 
 } // namespace ZipTest

@@ -5,6 +5,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+
+namespace Corvane::Zip {
+class ZipComponent;
+}
 
 // Independent checks of the archives the zip component writes: Info-ZIP's
 // unzip and zipinfo, and Python's zipfile module for the entries' details.
@@ -19,9 +24,6 @@ struct ToolResult
 // Runs a program to its end (at most two minutes).
 ToolResult run(const QString &program, const QStringList &arguments);
 
-// Whether python3 is there to read archives with its zipfile module.
-bool havePython();
-
 struct Entry
 {
     QString name;
@@ -30,8 +32,7 @@ struct Entry
     int system = -1;         // host system of "version made by": 0 MS-DOS, 3 Unix
     quint32 external = 0;    // external attributes
     QByteArray centralExtra; // central directory extra fields
-    qint64 size = 0;
-    QDateTime dosTime; // the MS-DOS date and time field, as written
+    QDateTime dosTime;       // the MS-DOS date and time field, as written
     QByteArray data;
 };
 
@@ -42,7 +43,6 @@ struct Archive
     QList<Entry> entries;
 
     QStringList names() const;
-    const Entry *find(const QString &name) const;
 };
 
 // Reads every entry with Python's zipfile module (and the data too, when asked).
@@ -50,8 +50,14 @@ Archive readArchive(const QString &path, bool withData = true);
 
 // Creates the file and the folders above it.
 void writeFile(const QString &path, const QByteArray &content);
-
-// Paths of the files in a folder (not recursive), for spotting leftovers.
+// Names of the files in a folder (not recursive), for spotting leftovers.
 QStringList filesIn(const QString &folder);
+// Deterministic bytes that do not compress.
+QByteArray randomBytes(qsizetype size);
+// Text that deflates well but not to nothing.
+QByteArray pageText(int seed, int lines);
+
+// Runs Zip() to its end; the ProcessCompleted arguments (all -1 when it did not end).
+QList<QVariant> zipToEnd(Corvane::Zip::ZipComponent &zip, int timeoutMs = 60000);
 
 } // namespace ZipTest
