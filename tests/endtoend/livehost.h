@@ -2,6 +2,7 @@
 
 #include "host/impl/configurationdialog.h"
 
+#include <QDir>
 #include <QHash>
 #include <QMessageBox>
 #include <QMutex>
@@ -22,30 +23,18 @@ class Application;
 
 namespace EndToEnd {
 
-// One administration session inside the test, as corvane-admin's window runs
-// it: the host's application over a database, the real add-in loaded from the
-// add-in folder (CORVANE_ADDIN_DIR) and connected, and the configuration
-// dialog, shown, with the add-in's page. The test reaches the page only as the
-// host does: by object names, signals and the page contract.
-//
-// Questions are answered as they open: a message box whose text contains a
-// fragment given to answer() gets that button, any other modal dialog its
-// default button. The debugger output is collected while the session lives.
+// corvane-admin's window in the test: real host and add-in, its page shown, dialogs answered.
 class LiveHost final : public QObject
 {
     Q_OBJECT
 public:
-    // What one publish showed: its outcome ("published", "declined",
-    // "cancelled", "failed"; empty while running), every status text, the
-    // texts of the questions and messages, the debug lines and the temporary
-    // archive the page named.
+    // One publish: outcome (empty while running), statuses, dialog texts, debug lines.
     struct Run
     {
         QString outcome;
         QStringList statuses;
         QStringList messages;
         QStringList debugLines;
-        QString archive;
     };
 
     explicit LiveHost(const QString &database);
@@ -58,29 +47,31 @@ public:
     QPushButton *publishButton() const;
     QString status() const;
 
-    void answer(const QString &fragment, QMessageBox::StandardButton button);
-    // Called, on the next turn of the event loop, with every object the page
-    // or anything below it gains (the archiver, its zip components), by then
-    // constructed and named.
-    void watchChildren(std::function<void(QObject *)> handler);
+    // A message box whose text has the fragment gets the button; others their default button.
+    void answer(const QString &fragment, QMessageBox::StandardButton button)
+    {
+        m_answers.insert(fragment, button);
+    }
+    // Gets each object (not widget) the page's tree gains, one turn later: built and named by then.
+    void watchChildren(std::function<void(QObject *)> handler) { m_childHandler = handler; }
 
-    // Presses the publish button and waits until the publish has an outcome.
-    Run publish(int timeoutMs = 120000);
-    // Presses the publish button and returns at once.
+    Run publish(); // presses the publish button and waits for the outcome
     void startPublish();
-    // Runs the event loop until the condition holds; false after the timeout.
-    static bool waitFor(const std::function<bool()> &condition, int timeoutMs);
     Run current() const;
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
-    void takeStatus(const QString &text);
-    void takeOutcome(const QString &outcome);
+    void takeStatus(const QString &text) { m_run.statuses.append(text); }
+    void takeOutcome(const QString &outcome)
+    {
+        m_run.outcome = outcome == QLatin1String("running") ? QString() : outcome;
+    }
 
 private:
     void answerOpenDialogs();
 
+    const QString m_home = QDir::currentPath();
     std::unique_ptr<Corvane::Host::Application> m_application;
     std::unique_ptr<Corvane::Host::AddinManager> m_addins;
     QPointer<Corvane::Host::ConfigurationDialog> m_dialog;
