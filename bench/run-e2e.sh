@@ -43,7 +43,9 @@ export XDG_CONFIG_HOME=$work/config HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME
 export CORVANE_ADDIN_DIR=$build/lib
 mkdir -p "$XDG_CONFIG_HOME/Corvane" "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-printf '[General]\nDebug=false\n' > "$XDG_CONFIG_HOME/Corvane/CorvaneAdministration.conf"
+# The setting is "General/Debug"; Qt writes a group named General as [%General]
+# (a plain [General] holds keys outside any group).
+printf '[%%General]\nDebug=false\n' > "$XDG_CONFIG_HOME/Corvane/CorvaneAdministration.conf"
 
 # Seconds from /usr/bin/time's "Elapsed (wall clock) time" ([h:]mm:ss.ss).
 wall_seconds() {

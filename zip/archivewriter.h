@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -22,8 +23,13 @@ struct ArchiveEntry
     qint64 modifiedMs = 0; // milliseconds since 1970-01-01 UTC
     qint64 accessedMs = 0;
     qint32 attributes = 0; // FileAttribute bits
+    quint32 unixMode = 0;  // st_mode, 0 where the system has none
     bool store = false;    // stored as it is (content compressed already), else deflated
 };
+
+// The entries of an archive, in order. A deque: a list of 100,000 files grows
+// without copying itself and without a half-empty tail.
+using EntryList = std::deque<ArchiveEntry>;
 
 struct WriteResult
 {
@@ -49,13 +55,15 @@ public:
     ArchiveWriter(QString archivePath, qint32 metadataOptions, const std::atomic_bool &cancel,
                   Progress progress);
 
-    WriteResult write(const std::vector<ArchiveEntry> &entries);
+    WriteResult write(const EntryList &entries);
 
 private:
+    // One entry's file while libzip reads it (defined with the writer).
+    struct EntryFile;
+
     WriteResult writeEmpty();
-    bool addEntry(zip *archive, const ArchiveEntry &entry, zip_source *&source, QString &error);
-    WriteResult failure(zip *archive, const std::vector<ArchiveEntry> &entries,
-                        const std::vector<zip_source *> &sources);
+    bool addEntry(zip *archive, EntryFile &file, QString &error);
+    WriteResult failure(zip *archive, const std::vector<EntryFile> &files);
     void onProgress(double fraction, bool complete);
     static void progressCallback(zip *archive, double fraction, void *state);
     static int cancelCallback(zip *archive, void *state);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <vector>
@@ -71,6 +72,7 @@ FileItem itemFrom(const QString &sourcePath, const QString &diskPath, const QStr
     item.diskPath = diskPath;
     item.size = st.st_size;
     item.attributes = attributesOf(name, (st.st_mode & S_IWUSR) != 0);
+    item.unixMode = quint32(st.st_mode);
     item.modifiedMs = millis(st.st_mtim);
     item.accessedMs = millis(st.st_atim);
     item.createdMs = millis(st.st_ctim);
@@ -183,11 +185,16 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
     std::sort(listed.begin(), listed.end(),
               [](const Listed &a, const Listed &b) { return a.name < b.name; });
     const QChar separator = Platform::Paths::separator();
+    // A large tree holds a path or two per file until its archive is written:
+    // each is allocated at its exact size, and where the list spells the
+    // folder as it is on disk (the usual case) a file's two paths are one
+    // shared string.
+    const bool sameSpelling = sourceFolder == diskFolder;
     for (const Listed &item : listed) {
         if (m_cancel)
             return false;
-        const QString source = sourceFolder + item.name;
-        const QString disk = diskFolder + item.name;
+        const QString source = sourceFolder % item.name;
+        const QString disk = sameSpelling ? source : QString(diskFolder % item.name);
         if (S_ISDIR(item.st.st_mode)) {
             const QString id = identity(item.st);
             if (m_visited.contains(id)) {

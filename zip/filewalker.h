@@ -17,6 +17,7 @@ struct FileItem
     QString diskPath;   // where the file is read from (the folder's spelling on disk)
     qint64 size = 0;
     qint32 attributes = 0; // FileAttribute bits
+    quint32 unixMode = 0;  // type and permission bits (st_mode) where the system has them
     qint64 modifiedMs = 0; // milliseconds since 1970-01-01 UTC
     qint64 accessedMs = 0;
     qint64 createdMs = 0; // the status change time where the file system reports no birth time

@@ -127,7 +127,7 @@ struct ZipComponent::Private
     std::atomic_bool cancel{false};
 
     // Zip: decided on the owner's thread, handed to the worker once the walk is done.
-    std::vector<ArchiveEntry> entries;
+    Internal::EntryList entries;
     QSet<QString> names;
     qint64 filesFound = 0;
     qint64 bytesFound = 0;
@@ -294,6 +294,7 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
     entry.modifiedMs = item.modifiedMs;
     entry.accessedMs = item.accessedMs;
     entry.attributes = item.attributes;
+    entry.unixMode = item.unixMode;
     entry.store = store;
     entries.push_back(std::move(entry));
     return true;
@@ -408,7 +409,7 @@ void ZipComponent::Private::run(const Job &job)
 
     // The owner's thread raises ZipPreprocessingFile for every file; the
     // compression starts once it has decided on all of them.
-    std::vector<ArchiveEntry> toStore;
+    Internal::EntryList toStore;
     {
         std::unique_lock lock(mutex);
         handedOverSignal.wait(lock, [this] { return handedOver || cancel; });

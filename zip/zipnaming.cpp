@@ -6,6 +6,34 @@
 
 namespace Corvane::Zip::Naming {
 
+namespace {
+
+// Whether the name is its own safe form already: relative, '/' between
+// non-empty parts, none of them "." or "..", no backslash and no drive.
+// Most names are, and they are passed on as they are, without a copy.
+bool isSafe(QStringView name)
+{
+    if (name.isEmpty() || (name.size() >= 2 && name.at(1) == u':' && name.at(0).isLetter()))
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i < name.size()) {
+            const QChar c = name.at(i);
+            if (c == u'\\')
+                return false;
+            if (c != u'/')
+                continue;
+        }
+        const QStringView part = name.sliced(start, i - start);
+        if (part.isEmpty() || part == u"." || part == u"..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 QStringList splitFileList(const QString &list)
 {
     return list.split(QLatin1Char('|'), Qt::SkipEmptyParts);
@@ -22,6 +50,8 @@ QString defaultName(const QString &sourcePath, bool preservePaths)
 
 QString sanitise(const QString &name)
 {
+    if (isSafe(name))
+        return name;
     QString text = name;
     text.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (text.size() >= 2 && text.at(1) == QLatin1Char(':') && text.at(0).isLetter())
