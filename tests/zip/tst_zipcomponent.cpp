@@ -250,6 +250,35 @@ private slots:
         expectArchiveFile(before);
     }
 
+    // Output is buffered and libzip goes back to each entry's header: entries
+    // larger than the buffer between small ones, written into a file whose
+    // permissions stay, with nothing left beside it.
+    void bigEntriesBetweenSmallOnesReadBack()
+    {
+        const QHash<QString, QByteArray> files{{"pads/a.htm", pageText(3, 20)},
+                                               {"pads/b.bin", randomBytes(3 << 20)},
+                                               {"pads/c.htm", "c"},
+                                               {"pads/d.txt", pageText(4, 40000)},
+                                               {"pads/e.js", "var e;"}};
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            writeFile(path(it.key()), it.value());
+        ZipComponent zip;
+        prepare(zip, path("pads"));
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(zip.archivePath(), mode));
+        QCOMPARE(zipToEnd(zip).value(8).toInt(), int(ZipResult::Success));
+
+        const ToolResult tested = run("unzip", {"-tq", zip.archivePath()});
+        QVERIFY2(tested.exitCode == 0, qPrintable(tested.output));
+        const Archive archive = readArchive(zip.archivePath());
+        QVERIFY2(archive.valid, qPrintable(archive.problem));
+        QCOMPARE(archive.entries.size(), files.size());
+        for (const Entry &entry : archive.entries)
+            QCOMPARE(entry.data, files.value("pads/" + entry.name));
+        QCOMPARE(QFile::permissions(zip.archivePath()) & 0x7077, mode); // owner, group, other
+        QCOMPARE(filesIn(path("out")), QStringList{"tmpArchive"});
+    }
+
     // With the options on construction (all four): Unix mode, local time, UTC time stamps.
     void entriesCarryModeAndTimes()
     {
