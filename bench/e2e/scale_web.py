@@ -11,28 +11,10 @@ The content depends only on the arguments, so runs compare alike."""
 import argparse
 import os
 import random
+import sys
 
-WORDS = ("action pad customer order invoice table inspector overview database web bar "
-         "publish archive folder page style script function return value class div span "
-         "header footer section button input label select option width height margin "
-         "padding border color background font size display block inline flex grid").split()
-
-
-def text(rng, size, kind):
-    lines = []
-    total = 0
-    while total < size:
-        words = " ".join(rng.choice(WORDS) for _ in range(rng.randint(4, 14)))
-        number = rng.randint(0, 99999)
-        if kind == "htm":
-            line = f'<div class="{rng.choice(WORDS)}-{number % 97}"><p>{words} {number}</p></div>\n'
-        elif kind == "css":
-            line = f".{rng.choice(WORDS)}-{number % 89} {{ margin: {number % 640}px; color: #{number:05x}; }}\n"
-        else:
-            line = f"function {rng.choice(WORDS)}{number}(a) {{ return a.{rng.choice(WORDS)}({number}); }} // {words}\n"
-        lines.append(line)
-        total += len(line)
-    return "".join(lines).encode()[:size]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from webtext import text  # noqa: E402
 
 
 def write(path, data):
@@ -47,12 +29,13 @@ def mixed(folder, megabytes):
     written = index = 0
     while written < budget:
         if rng.random() < 0.3:
-            kind = rng.choice(("htm", "css", "js"))
+            kind = rng.choice(("html", "css", "js"))
             data = text(rng, rng.randint(2_000, 80_000), kind)
         else:
             kind = rng.choice(("png", "jpg", "gif"))
             data = rng.randbytes(rng.randint(20_000, 600_000))
-        write(os.path.join(folder, "bench", f"s{index // 100:03d}", f"f{index:05d}.{kind}"), data)
+        suffix = "htm" if kind == "html" else kind
+        write(os.path.join(folder, "bench", f"s{index // 100:03d}", f"f{index:05d}.{suffix}"), data)
         written += len(data)
         index += 1
     return index, written
@@ -62,7 +45,7 @@ def small(folder, count):
     rng = random.Random(count)
     written = 0
     for index in range(count):
-        data = text(rng, rng.randint(200, 800), "htm")
+        data = text(rng, rng.randint(200, 800), "html")
         write(os.path.join(folder, "bench", f"d{index // 1000:03d}", f"p{index % 1000:03d}.htm"), data)
         written += len(data)
     return count, written

@@ -7,30 +7,8 @@ import os
 import random
 import sys
 
-WORDS = ("action pad customer order invoice table inspector overview database web bar "
-         "publish archive folder page style script function return value class div span "
-         "header footer nav section article button input label select option width height "
-         "margin padding border color background font size weight display block inline flex "
-         "grid position relative absolute top left right bottom var let const if else for "
-         "while document window element event listener click load data json fetch then").split()
-
-
-def text(rng, size, kind):
-    parts = []
-    total = 0
-    while total < size:
-        words = " ".join(rng.choice(WORDS) for _ in range(rng.randint(4, 14)))
-        number = rng.randint(0, 99999)
-        if kind == "html":
-            line = f'<div class="{rng.choice(WORDS)}-{number % 97}"><p>{words} {number}</p></div>\n'
-        elif kind == "css":
-            line = (f".{rng.choice(WORDS)}-{number % 89} {{ {rng.choice(WORDS)}: {number % 640}px; "
-                    f"color: #{number:05x}; }}\n")
-        else:
-            line = f"function {rng.choice(WORDS)}{number}(a, b) {{ return a.{rng.choice(WORDS)}(b, {number}); }} // {words}\n"
-        parts.append(line)
-        total += len(line)
-    return "".join(parts).encode()
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from webtext import text  # noqa: E402
 
 
 def main():
