@@ -9,6 +9,7 @@
 #include "publishcommand.h"
 
 #include "host/impl/mainwindow.h"
+#include "platform/debugoutput.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
@@ -62,6 +63,10 @@ void ensureRuntimeFolder()
 int runGui(int &argc, char **argv, const Admin::Invocation &invocation)
 {
     ensureRuntimeFolder();
+    // The add-in's debug lines are for a debugger: they reach standard error
+    // only when asked for, as with publish.
+    if (qEnvironmentVariable("CORVANE_DEBUG_OUTPUT") != QLatin1String("stderr"))
+        Platform::setDebugOutputSink([](const QByteArray &) {});
     QApplication application(argc, argv);
     Admin::HostSession session(invocation, false);
     Host::MainWindow window(session.application());

@@ -13,6 +13,7 @@ packages=(
   zip unzip                                # independent zip reader/writer for tests and benchmarks
   sqlite3 postgresql                       # independent database checks; a throwaway test server
   fonts-dejavu-core                        # a sans-serif font for the offscreen windows
+  qt6-translations-l10n                    # Qt's own dialog texts in the user's language (qtbase_de.qm)
   python3                                  # independent zip reader in tests
 )
 
