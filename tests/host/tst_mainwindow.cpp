@@ -238,7 +238,9 @@ private slots:
         QTest::addColumn<QString>("ordersShows");
         // Both tables' pages are index.htm; the archive kept the customers' one.
         QTest::newRow("the orders' page is another file")
-            << QByteArray("<p>Customer pad</p>") << "is not in the published action pads";
+            << QByteArray("<p>Customer pad</p>")
+            << "was left out when the action pads were published: another page has the same name, "
+               "index.htm";
         QTest::newRow("no table's page is the entry: the longest match")
             << QByteArray("<p>Customer pad, edited</p>") << "Customer pad";
     }
