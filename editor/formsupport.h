@@ -6,6 +6,7 @@
 
 #include <exception>
 
+class QLayout;
 class QWidget;
 
 namespace Brimble {
@@ -29,6 +30,15 @@ void place(QWidget *control, float left, float top, float width, float height);
 
 // Gives a top-level window (or a page) the client size of its design.
 void resizeClient(QWidget *window, float width, float height);
+
+// The windows lay out from their texts: the design size of a control is its
+// minimum, or what its text needs when that is more. Called again after the
+// text of a button changed. Frames and panels get no minimum of their own:
+// their contents and layouts give it.
+void setDesignMinimum(QWidget *control, float width, float height);
+// A layout's margins, and the spacing between its items, in twips.
+void setDesignMargins(QLayout *layout, const QWidget *widget, float left, float top, float right,
+                      float bottom, float spacing);
 
 // The description of a runtime error, or the text of any other exception.
 QString errorDescription(const std::exception &error);
