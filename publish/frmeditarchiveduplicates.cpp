@@ -219,10 +219,9 @@ float frmEditArchiveDuplicates::ButtonWidth(const QPushButton *button) const
     return std::max(kButtonWidth, Twips::fromPixels(button->sizeHint().width(), this));
 }
 
-float frmEditArchiveDuplicates::DescriptionHeight(float width) const
+float frmEditArchiveDuplicates::TextHeight(float width) const
 {
-    const int pixels = lblDescription->heightForWidth(Twips::toPixels(width, this));
-    return std::max(kLabelHeight, Twips::fromPixels(pixels, this));
+    return Twips::fromPixels(lblDescription->heightForWidth(Twips::toPixels(width, this)), this);
 }
 
 void frmEditArchiveDuplicates::UpdateMinimumSize()
@@ -234,7 +233,7 @@ void frmEditArchiveDuplicates::UpdateMinimumSize()
                                          ButtonWidth(cmdCancelPublishing) + 3.0f * kMargin);
     const float outerWidth = width + kFrameWidth;
     const float height =
-        kDesignClientHeight + (DescriptionHeight(outerWidth - 390.0f) - kLabelHeight);
+        kDesignClientHeight + std::max(0.0f, TextHeight(outerWidth - 390.0f) - kLabelHeight);
     setMinimumSize(pixelsAtLeast(width, this), pixelsAtLeast(height, this));
 }
 
@@ -310,8 +309,9 @@ void frmEditArchiveDuplicates::Form_Resize()
 
     // The label is as tall as its text needs, at least its design height;
     // the list starts below the text where the text reaches past its top.
-    const float labelHeight = DescriptionHeight(W - 390.0f);
-    const float listTop = std::max(kListTop, kLabelTop + labelHeight);
+    const float textHeight = TextHeight(W - 390.0f);
+    const float labelHeight = std::max(kLabelHeight, textHeight);
+    const float listTop = std::max(kListTop, kLabelTop + textHeight);
     const float continueWidth = ButtonWidth(cmdContinuePublishing);
     const float cancelWidth = ButtonWidth(cmdCancelPublishing);
 

@@ -70,9 +70,10 @@ private:
     void SelectDefaultFiles();
     void RestoreSize();
     void Form_Resize();
-    // Widths and heights in twips that the texts need, at least the design's.
+    // A button's width in twips: what its text needs, at least the design's.
     float ButtonWidth(const QPushButton *button) const;
-    float DescriptionHeight(float width) const;
+    // The height in twips of the description's text at that width.
+    float TextHeight(float width) const;
     void UpdateMinimumSize();
     void ResizeAfterEvent();
     void place(QWidget *control, float left, float top, float width, float height);

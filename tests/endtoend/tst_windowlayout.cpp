@@ -2,7 +2,8 @@
 // after a publish, in English and German, at its default and at its minimum
 // size: no visible text may be clipped, no two visible siblings may overlap.
 // With CORVANE_SCREENSHOT_DIR set, each window is also saved there as
-// <window>-<language>.png at its default size (scripts/screenshots.sh).
+// <window>-<language>.png at its default size and <window>-<language>-minimum.png
+// at its minimum size (scripts/screenshots.sh).
 
 #include "layoutcheck.h"
 
@@ -100,7 +101,7 @@ private:
     QString database() const { return m_dir.filePath(u"corvane.sqlite"_s); }
 
     // The window's problems at its default size, then at its minimum size;
-    // the default size is saved as a screenshot when asked for.
+    // both are saved as screenshots when asked for.
     QStringList problemsOf(QWidget *window, const QString &shotName)
     {
         settle();
@@ -112,6 +113,8 @@ private:
         const QSize before = window->size();
         window->resize(1, 1);
         settle();
+        if (!m_screenshots.isEmpty())
+            window->grab().save(QDir(m_screenshots).filePath(shotName + u"-minimum.png"_s));
         for (const QString &problem : LayoutCheck::problems(window))
             found << u"minimum size %1x%2: "_s.arg(window->width()).arg(window->height()) + problem;
         window->resize(before);
