@@ -25,12 +25,6 @@ QFont designFont()
     return font;
 }
 
-void place(QWidget *control, float left, float top, float width, float height)
-{
-    control->setGeometry(toPixels(left, control), toPixels(top, control), toPixels(width, control),
-                         toPixels(height, control));
-}
-
 void resizeClient(QWidget *window, float width, float height)
 {
     window->resize(toPixels(width, window), toPixels(height, window));

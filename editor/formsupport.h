@@ -16,17 +16,14 @@ Q_DECLARE_LOGGING_CATEGORY(lcEditor)
 
 } // namespace Brimble
 
-// What the add-in's windows share: the font of their design, placing a
-// control by its design geometry (kept in twips), and reporting an error
-// that ends one of their handlers.
+// What the add-in's windows share: the font of their design, their design
+// geometry (kept in twips) as the least their layouts give, and reporting an
+// error that ends one of their handlers.
 namespace Brimble::FormSupport {
 
 // "Microsoft Sans Serif", 8.25 point, normal weight; where that family is
 // missing, Qt picks a sans serif through the style hint.
 QFont designFont();
-
-// Places the control inside its parent at the twips geometry of the design.
-void place(QWidget *control, float left, float top, float width, float height);
 
 // Gives a top-level window (or a page) the client size of its design.
 void resizeClient(QWidget *window, float width, float height);
