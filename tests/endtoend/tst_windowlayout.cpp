@@ -76,19 +76,6 @@ void settle()
         QTest::qWait(10);
 }
 
-// The modal window of that kind that is open now, if any.
-template <typename Window> Window *openModal(const char *className = nullptr)
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        auto *found = qobject_cast<Window *>(window);
-        if (found && found->isVisible() &&
-            (!className || window->inherits(className) ||
-             window->objectName() == QLatin1String(className)))
-            return found;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class tst_WindowLayout : public QObject
