@@ -52,8 +52,10 @@ private slots:
                  QStringList({"CreateObject Dravo.File", "Dravo.File.Open 123 3",
                               "Dravo.File.SetAttribute overviewactionpad=" + value,
                               "Dravo.File.Save", "Dravo.File.Close"}));
+        // An empty value removes the attribute.
         QCOMPARE(m_host->database.fileAttributes,
-                 (QHash<QString, QString>{{"overviewactionpad", value}}));
+                 value.isEmpty() ? QHash<QString, QString>()
+                                 : QHash<QString, QString>{{"overviewactionpad", value}});
         QVERIFY(!m_host->database.hasStoredFile);
     }
 
