@@ -45,6 +45,7 @@ qint32 attributesOf(const QString &name, bool writable)
     return attributes;
 }
 
+#if defined(Q_OS_UNIX)
 // A name's bytes as text a user can read: printable ASCII as it is, every
 // other byte as \xHH ("caf\xE9.htm").
 QString escapedBytes(const QByteArray &bytes)
@@ -61,7 +62,6 @@ QString escapedBytes(const QByteArray &bytes)
     return text;
 }
 
-#if defined(Q_OS_UNIX)
 // Directory listing straight from the system: one stat per name, and the
 // times taken as they are (Qt's QFileInfo converts every time to local time,
 // which costs more than the stat itself on large trees).
