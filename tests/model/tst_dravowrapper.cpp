@@ -53,9 +53,10 @@ private slots:
                               "Dravo.File.SetAttribute overviewactionpad=" + value,
                               "Dravo.File.Save", "Dravo.File.Close"}));
         // An empty value removes the attribute.
-        QCOMPARE(m_host->database.fileAttributes,
-                 value.isEmpty() ? QHash<QString, QString>()
-                                 : QHash<QString, QString>{{"overviewactionpad", value}});
+        const QHash<QString, QString> expected =
+            value.isEmpty() ? QHash<QString, QString>()
+                            : QHash<QString, QString>{{"overviewactionpad", value}};
+        QCOMPARE(m_host->database.fileAttributes, expected);
         QVERIFY(!m_host->database.hasStoredFile);
     }
 
