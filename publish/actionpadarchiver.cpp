@@ -267,10 +267,11 @@ bool ActionPadArchiver::IsDatabaseFile(const QString &sourceFilename) const
     const qsizetype at = m_DatabaseFileNames.indexOf(info.fileName());
     if (at < 0)
         return false;
-    // The same file, however the path reaches it.
-    const QString real =
-        QFileInfo(info.canonicalPath() + QLatin1Char('/') + m_DatabaseFileNames.constFirst())
-            .canonicalFilePath();
+    // The same file, however the path reaches it (the folder as listed may be
+    // lower-cased, a link, or both).
+    const QString real = QFileInfo(Paths::resolveCase(info.path()) + QLatin1Char('/') +
+                                   m_DatabaseFileNames.constFirst())
+                             .canonicalFilePath();
     return real == m_DatabaseFile;
 }
 
