@@ -343,10 +343,17 @@ void ucActionPadEditor::m_ActionPadArchiver_Finished(const QString &archiveName)
         VBDebug::DebugPrint(QStringLiteral("archive: ") + archiveName);
         m_ArchiveFileName = archiveName;
         UI::SetMousePointer(kHourglass);
-        if (Paths::fileSize(archiveName) == 0) {
+        const QString failure =
+            m_ActionPadArchiver ? m_ActionPadArchiver->FailureDescription() : QString();
+        if (!failure.isEmpty()) {
+            // The archiver failed (a zip error, a file gone) and has told the
+            // user; the empty file it leaves must not be stored.
+            SetStatus(QStringLiteral("Error: ") + failure);
+            outcome = Outcome::Failed;
+        } else if (Paths::fileSize(archiveName) == 0) {
             // The archiver ended without an archive: the user cancelled in the
-            // duplicates dialog, or the zip step wrote nothing. The empty file
-            // must not replace the archive published before.
+            // duplicates dialog. The empty file must not replace the archive
+            // published before.
             SetStatus(GetText(QStringLiteral("lblStatus"), kSection));
             outcome = Outcome::Cancelled;
         } else if (ConfirmArchiveSize(archiveName)) {
@@ -389,7 +396,7 @@ void ucActionPadEditor::StoreArchive(const QString &archiveName)
     try {
         wrapper.UpdateActionPadFile(archiveName);
         for (const auto &entry : *actionPads)
-            entry.second->Update();
+            entry.second->UpdatePublished();
         database->CommitTrans();
     } catch (...) {
         try {

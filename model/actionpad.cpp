@@ -211,6 +211,23 @@ void actionPad::Update()
     m_IsDirty = false;
 }
 
+void actionPad::UpdatePublished()
+{
+    const bool databaseWide = m_Source == DatabaseSource || m_Source == OverviewSource;
+    if (!databaseWide) {
+        Update();
+        return;
+    }
+    DravoWrapper wrapper;
+    VBDebug::DebugPrint(QStringLiteral("set actionpad for ") + m_Source + QStringLiteral(" To ") +
+                        m_PublishedFileName);
+    wrapper.SetFileAttribute(m_Source == DatabaseSource ? QStringLiteral("defaultactionpad")
+                                                        : QStringLiteral("overviewactionpad"),
+                             m_PublishedFileName);
+    m_Filename = m_PublishedFileName;
+    m_IsDirty = false;
+}
+
 void actionPad::RefreshTable()
 {
     if (m_Source.isEmpty() && m_TableId == 0)

@@ -68,6 +68,11 @@ public:
     // (relative to the action pad folder where it lies inside it); the database's
     // and overview's records also set their attribute of the action pad file.
     Q_INVOKABLE void Update();
+    // Writes the record back after a publish: as Update, except that the
+    // database's and the overview's records always write their attribute,
+    // the published name or, when the archive holds no page of theirs, none
+    // (the attribute is removed): it never keeps a name of an earlier publish.
+    Q_INVOKABLE void UpdatePublished();
 
 private:
     void RefreshTable();

@@ -277,12 +277,13 @@ void frmEditArchiveDuplicates::FillList()
 
 void frmEditArchiveDuplicates::SelectDefaultFiles()
 {
-    // The first row of each group of exactly equal names is included.
+    // The first row of each group of names equal without regard to case is
+    // included: names that differ only in case clash as equal ones do.
     QString previous;
     for (int i = 0; i < lvArchiveFiles->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = lvArchiveFiles->topLevelItem(i);
         const QString name = row->text(0);
-        if (name != previous)
+        if (i == 0 || name.compare(previous, Qt::CaseInsensitive) != 0)
             row->setCheckState(0, Qt::Checked);
         previous = name;
     }

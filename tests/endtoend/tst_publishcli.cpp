@@ -6,10 +6,13 @@
 #include "../datarows.h"
 #include "../dravo/dravotest.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -179,8 +182,93 @@ private slots:
         checkStoredArchive(shown);
         // An empty archive is its end record alone: signature, no entries.
         QCOMPARE(m_archive, QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
-        // Web addresses are no change of assignment: the previous page names stay.
-        QCOMPARE(shown[u"attributes"_s], first[u"attributes"_s]);
+        // The archive holds no page: no attribute may name one of the previous publish.
+        QVERIFY(!first[u"attributes"_s].toObject().isEmpty());
+        QCOMPARE(shown[u"attributes"_s].toObject(), QJsonObject());
+    }
+
+    void publishSaysWhatItStored_data()
+    {
+        // setup: what the web folder and the settings get; exit code; the attributes after
+        // ("-": none), or "unchanged" for a refused publish; what standard error says.
+        DataRows::columns<QString, int, QString, QString>(
+            {"setup", "exitCode", "attributes", "told"});
+        DataRows::row("a name on disk in upper case, one page for both pads: both name it",
+                      u"upper"_s, 0, u"defaultactionpad=Start.htm overviewactionpad=Start.htm"_s,
+                      QString());
+        DataRows::row("pads set to nothing leave no attribute", u"nothing"_s, 0, u"-"_s, QString());
+        DataRows::row("a pad file that is a folder is refused", u"folder"_s, 1, u"unchanged"_s,
+                      u"{web}/pads is a folder"_s);
+        DataRows::row("a pad file that is a pipe is refused", u"pipe"_s, 1, u"unchanged"_s,
+                      u"{web}/pipe.htm is not a regular file"_s);
+        DataRows::row("a link out of the web folder is left out, in one warning line", u"link"_s, 0,
+                      u"defaultactionpad=start.htm overviewactionpad=übersicht.htm"_s,
+                      u"{web}/etcdir -> /etc"_s);
+        // The database's folder holds the web folder: pages are named from there.
+        DataRows::row("the SQLite database in a pad folder is not archived", u"database"_s, 0,
+                      u"defaultactionpad=web/start.htm overviewactionpad=web/übersicht.htm"_s,
+                      QString());
+    }
+
+    void publishSaysWhatItStored()
+    {
+        QFETCH(QString, setup);
+        QFETCH(int, exitCode);
+        QFETCH(QString, attributes);
+        QFETCH(QString, told);
+        const bool sqlite = DravoTest::backend() == DravoTest::Backend::Sqlite;
+        if (setup == u"database"_s && !sqlite)
+            QSKIP("a PostgreSQL database has no file in a pad folder");
+        QCOMPARE(publish().exitCode, 0);
+        const QJsonObject before = show();
+        const auto set = [this](const QString &node, const QString &url) {
+            QCOMPARE(admin({u"settings"_s, u"set"_s, node, u"URL"_s, url}).exitCode, 0);
+        };
+        if (setup == u"upper"_s) {
+            EndToEnd::writeFile(web() + u"/Pads/Start.htm"_s, "<html>start</html>");
+            set(u"WebBar"_s, web() + u"/Pads/Start.htm"_s);
+            set(u"Overview"_s, web() + u"/pads/start.htm"_s);
+        } else if (setup == u"nothing"_s) {
+            set(u"WebBar"_s, QString());
+            set(u"Overview"_s, QString());
+        } else if (setup == u"folder"_s) {
+            QVERIFY(QDir().mkpath(web() + u"/pads"_s));
+            set(u"WebBar"_s, web() + u"/pads"_s);
+        } else if (setup == u"pipe"_s) {
+            QCOMPARE(mkfifo(QFile::encodeName(web() + u"/pipe.htm"_s).constData(), 0644), 0);
+            set(u"Overview"_s, web() + u"/pipe.htm"_s);
+        } else if (setup == u"link"_s) {
+            QVERIFY(QFile::link(u"/etc"_s, web() + u"/etcdir"_s));
+        } else if (setup == u"database"_s) {
+            EndToEnd::writeFile(m_db->folder() + u"/start.htm"_s, "<html>start</html>");
+            set(u"Inspectors\\Customers\\WebBar"_s, m_db->folder() + u"/start.htm"_s);
+        }
+        const AdminTool::Result result = publish();
+        QVERIFY2(result.exitCode == exitCode, qPrintable(result.output + result.errors));
+        if (!told.isEmpty()) {
+            const QStringList lines = result.errors.split(u'\n').filter(
+                told.replace(u"{web}"_s, web()), Qt::CaseInsensitive);
+            QVERIFY2(lines.size() == 1, qPrintable(result.errors));
+        }
+        const QJsonObject shown = show();
+        if (attributes == u"unchanged"_s) {
+            QCOMPARE(shown, before);
+            return;
+        }
+        QStringList stored;
+        const QJsonObject storedAttributes = shown[u"attributes"_s].toObject();
+        for (auto it = storedAttributes.begin(); it != storedAttributes.end(); ++it)
+            stored.append(it.key() + u'=' + it.value().toString());
+        stored.sort();
+        QCOMPARE(stored.join(u' '), attributes == u"-"_s ? QString() : attributes);
+        checkStoredArchive(shown);
+        for (const QJsonValue &entry : std::as_const(m_entries)) {
+            const QString name = entry[u"name"_s].toString();
+            QVERIFY2(!name.startsWith(u"etcdir/"_s) && !name.contains(u".sqlite"_s),
+                     qPrintable(name));
+        }
+        if (setup == u"database"_s) // the page itself is in, beside the database
+            QVERIFY(QJsonDocument(m_entries).toJson().contains("\"start.htm\""));
     }
 
     void archiveSizeLimit_data()
