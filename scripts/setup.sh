@@ -14,6 +14,8 @@ packages=(
   sqlite3 postgresql                       # independent database checks; a throwaway test server
   fonts-dejavu-core                        # a sans-serif font for the offscreen windows
   python3                                  # independent zip reader in tests
+  dpkg-dev file                            # the Debian package: dpkg-shlibdeps, CPack's ELF check
+  groff-base                               # the install test checks the man page
 )
 
 missing=()
