@@ -163,7 +163,10 @@ Invocation Invocation::parse(const QStringList &arguments)
     }
 
     invocation.database = invocation.value(QStringLiteral("database")).trimmed();
-    if (invocation.database.isEmpty())
+    // The window asks for the database file when none is named (as when it is
+    // started from the desktop menu); every other command needs one.
+    if (invocation.database.isEmpty() &&
+        (invocation.command != Command::Gui || invocation.has(QStringLiteral("database"))))
         throw UsageError(QStringLiteral("\"%1\" needs --database D: a SQLite file or a "
                                         "postgresql://user@host/dbname URL")
                              .arg(commandName));
@@ -183,7 +186,7 @@ QString Invocation::usage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  corvane-admin [gui]               --database D [--language L]   the administration "
+        "  corvane-admin [gui]               [--database D] [--language L] the administration "
         "window\n"
         "  corvane-admin init                --database D [--web-folder DIR] [--demo]\n"
         "  corvane-admin table add NAME      --database D [--id N] [--idtable N] [--localname "

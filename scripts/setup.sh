@@ -15,6 +15,8 @@ packages=(
   fonts-dejavu-core                        # a sans-serif font for the offscreen windows
   qt6-translations-l10n                    # Qt's own dialog texts in the user's language (qtbase_de.qm)
   python3                                  # independent zip reader in tests
+  dpkg-dev file                            # the Debian package: dpkg-shlibdeps, CPack's ELF check
+  groff-base                               # the install test checks the man page
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "platform/componentregistry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QRegularExpression>
@@ -43,8 +44,17 @@ std::unique_ptr<QTranslator> load(const QString &name, const QString &language,
 
 QString folder()
 {
-    return QFileInfo(Platform::modulePath(&kModuleAnchor)).absolutePath() +
-           QStringLiteral("/translation");
+    // The host's library lies in lib/ of the build tree or in the installed
+    // library folder; its dictionaries in the share folder of the same tree.
+    const QDir libraryFolder = QFileInfo(Platform::modulePath(&kModuleAnchor)).absoluteDir();
+    const QString candidates[] = {QStringLiteral(CORVANE_HOST_TRANSLATIONS_FROM_LIBDIR),
+                                  QStringLiteral(CORVANE_HOST_TRANSLATIONS_FROM_BUILD_LIBDIR)};
+    for (const QString &relative : candidates) {
+        const QString path = QDir::cleanPath(libraryFolder.filePath(relative));
+        if (QFileInfo(path).isDir())
+            return path;
+    }
+    return QDir::cleanPath(libraryFolder.filePath(candidates[0]));
 }
 
 void install(const QString &language)

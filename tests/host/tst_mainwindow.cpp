@@ -154,7 +154,7 @@ private slots:
         FakeHost::DebugCapture capture;
         {
             QTemporaryDir noAddins;
-            Host::AddinManager addins(*m_application, noAddins.path());
+            Host::AddinManager addins(*m_application, {noAddins.path()});
             QVERIFY(addins.connectAddin(QStringLiteral("HostTest.Addin")));
             Host::MainWindow window(*m_application);
             window.findChild<QAction *>(QStringLiteral("actionConfigure"))->trigger();
