@@ -9,6 +9,7 @@
 #include "publishcommand.h"
 
 #include "host/impl/mainwindow.h"
+#include "host/impl/webbarview.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
@@ -62,6 +63,7 @@ void ensureRuntimeFolder()
 int runGui(int &argc, char **argv, const Admin::Invocation &invocation)
 {
     ensureRuntimeFolder();
+    Host::WebBarView::prepareApplication();
     QApplication application(argc, argv);
     Admin::HostSession session(invocation, false);
     Host::MainWindow window(session.application());

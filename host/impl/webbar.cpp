@@ -292,12 +292,11 @@ std::pair<QString, QString> WebBar::pageOf(const QString &location) const
     const QString entry = entryOf(location);
     if (!entry.isEmpty())
         return {entry, {}};
-    // A file location may carry a query or a fragment.
+    // A file location may carry a query or a fragment, which the page gets.
     const qsizetype cut = location.indexOf(QRegularExpression(QStringLiteral("[?#]")));
     if (cut <= 0)
         return {};
-    const qsizetype hash = location.indexOf(QLatin1Char('#'), cut);
-    return {entryOf(location.left(cut)), hash < 0 ? QString() : location.mid(hash + 1)};
+    return {entryOf(location.left(cut)), location.mid(cut)};
 }
 
 void WebBar::resizeEvent(QResizeEvent *event)
@@ -353,8 +352,8 @@ void WebBar::showLocation(const QString &location)
         showNote(tr("No action pad is published for %1: the database holds no published action "
                     "pads yet. Publish them in Tools > Configure.")
                      .arg(name));
-    } else if (const auto [entry, fragment] = pageOf(location); !entry.isEmpty()) {
-        m_view->showPage(entry, fragment);
+    } else if (const auto [entry, queryAndFragment] = pageOf(location); !entry.isEmpty()) {
+        m_view->showPage(entry, queryAndFragment);
     } else {
         showNote(tr("The action pad of %1 is not in the published action pads. Publish them "
                     "again in Tools > Configure.")

@@ -93,7 +93,7 @@ private:
     void report(const QString &problem);
     QString subjectLocation();
     QString subjectDisplayName() const;
-    // The archive entry that a location names, and the fragment to scroll to.
+    // The archive entry that a location names, and its query and fragment ("?tab=2#top").
     std::pair<QString, QString> pageOf(const QString &location) const;
     // The entry a file path names: the entry of that name, else the one
     // whose name is the longest trailing path of the path in the web folder.
