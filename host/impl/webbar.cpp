@@ -294,12 +294,11 @@ std::pair<QString, QString> WebBar::pageOf(const QString &location, QString *lef
     const QString entry = entryOf(location, leftOut);
     if (!entry.isEmpty())
         return {entry, {}};
-    // A file location may carry a query or a fragment.
+    // A file location may carry a query or a fragment, which the page gets.
     const qsizetype cut = location.indexOf(QRegularExpression(QStringLiteral("[?#]")));
     if (cut <= 0)
         return {};
-    const qsizetype hash = location.indexOf(QLatin1Char('#'), cut);
-    return {entryOf(location.left(cut), leftOut), hash < 0 ? QString() : location.mid(hash + 1)};
+    return {entryOf(location.left(cut), leftOut), location.mid(cut)};
 }
 
 void WebBar::resizeEvent(QResizeEvent *event)
@@ -357,8 +356,8 @@ void WebBar::showLocation(const QString &location)
                      .arg(name));
     } else {
         QString leftOut;
-        if (const auto [entry, fragment] = pageOf(location, &leftOut); !entry.isEmpty())
-            m_view->showPage(entry, fragment);
+        if (const auto [entry, queryAndFragment] = pageOf(location, &leftOut); !entry.isEmpty())
+            m_view->showPage(entry, queryAndFragment);
         else if (!leftOut.isEmpty())
             showNote(tr("The action pad of %1 was left out when the action pads were published: "
                         "another page has the same name, %2, and that one was kept. Rename one "

@@ -93,8 +93,9 @@ private:
     void report(const QString &problem);
     QString subjectLocation();
     QString subjectDisplayName() const;
-    // The archive entry that a location names, and the fragment to scroll to.
-    // `leftOut` names the entry when the page was left out in a name clash.
+    // The archive entry that a location names, and its query and fragment
+    // ("?tab=2#top"). `leftOut` names the entry when the page was left out in
+    // a name clash.
     std::pair<QString, QString> pageOf(const QString &location, QString *leftOut) const;
     // The entry a file path names: the entry of that name, else the one
     // whose name is the longest trailing path of the path in the web folder.

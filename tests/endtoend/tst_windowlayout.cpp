@@ -18,6 +18,7 @@
 #include "host/impl/hostclasses.h"
 #include "host/impl/hosttranslations.h"
 #include "host/impl/mainwindow.h"
+#include "host/impl/webbarview.h"
 #include "platform/debugoutput.h"
 
 #include <QApplication>
@@ -261,5 +262,13 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_WindowLayout)
+int main(int argc, char *argv[])
+{
+    Host::WebBarView::prepareApplication();
+    QApplication application(argc, argv);
+    QTEST_DISABLE_KEYPAD_NAVIGATION
+    tst_WindowLayout test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windowlayout.moc"
