@@ -264,7 +264,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    Host::WebBarView::prepareApplication();
+    Corvane::Host::WebBarView::prepareApplication();
     QApplication application(argc, argv);
     QTEST_DISABLE_KEYPAD_NAVIGATION
     tst_WindowLayout test;
