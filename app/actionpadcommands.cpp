@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +19,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace Corvane::Admin::ActionPadCommands {
 
@@ -40,6 +42,7 @@ struct StoredArchive
     QHash<QString, QString> attributes;
     bool stored = false;
     qint64 size = 0;
+    QString sha256;
     QList<Host::PublishedArchive::Entry> entries;
     qint64 cacheGeneration = 0;
 };
@@ -51,6 +54,7 @@ StoredArchive readStoredArchive(Dravo::Engine &engine)
         Dravo::ActionPadStore store(engine);
         archive.attributes = store.attributes();
         archive.size = store.contentSize();
+        archive.sha256 = store.contentSha256();
         archive.cacheGeneration = Dravo::ServerCache(engine).generation();
         const std::unique_ptr<Host::PublishedArchive> copy =
             Host::PublishedArchive::copyFromStore(store);
@@ -82,6 +86,9 @@ void printJson(const StoredArchive &archive, QTextStream &out)
     }
     const QJsonObject root{{QStringLiteral("attributes"), attributes},
                            {QStringLiteral("size"), archive.size},
+                           {QStringLiteral("sha256"), archive.sha256.isEmpty()
+                                                          ? QJsonValue(QJsonValue::Null)
+                                                          : QJsonValue(archive.sha256)},
                            {QStringLiteral("entries"), entries},
                            {QStringLiteral("cacheGeneration"), archive.cacheGeneration}};
     out << QJsonDocument(root).toJson(QJsonDocument::Indented);
@@ -90,9 +97,11 @@ void printJson(const StoredArchive &archive, QTextStream &out)
 void printText(const StoredArchive &archive, const QString &database, QTextStream &out)
 {
     out << "Database: " << database << '\n';
-    if (archive.stored)
+    if (archive.stored) {
         out << "Archive: " << archive.size << " bytes, " << archive.entries.size() << " entries\n";
-    else
+        out << "SHA-256: "
+            << (archive.sha256.isEmpty() ? QStringLiteral("none stored") : archive.sha256) << '\n';
+    } else
         out << "Archive: none stored yet (publish the action pads to store one)\n";
     out << "Attributes:";
     if (archive.attributes.isEmpty())
@@ -133,6 +142,18 @@ int show(const Invocation &invocation, QTextStream &out)
 int extract(const Invocation &invocation, QTextStream &out)
 {
     const QString target = invocation.arguments.at(0);
+    const bool toStandardOutput = target == QLatin1String("-");
+    // The archive replaces a regular file only: never a device, a FIFO or a folder.
+    const QFileInfo existing(target);
+    if (!toStandardOutput && existing.exists() && !existing.isFile())
+        fail(Platform::ErrorNumber::PathFileAccessError,
+             existing.isDir()
+                 ? QStringLiteral("%1 is a folder; name the file to write the archive to")
+                       .arg(QDir::toNativeSeparators(target))
+                 : QStringLiteral("%1 is not a regular file (a device, a FIFO or a socket); "
+                                  "extract writes regular files only: name another file, or - "
+                                  "for standard output")
+                       .arg(QDir::toNativeSeparators(target)));
     std::unique_ptr<Dravo::Engine> engine = openExistingDatabase(invocation.database);
     qint64 written = 0;
     engine->snapshot([&] {
@@ -142,11 +163,27 @@ int extract(const Invocation &invocation, QTextStream &out)
                  QStringLiteral("%1 holds no action pad archive yet; publish the action pads "
                                 "first")
                      .arg(engine->location().displayText()));
+        if (toStandardOutput) {
+            // What reaches a pipe cannot be taken back: check the bytes first.
+            store.checkContent();
+            QFile output;
+            if (!output.open(stdout, QIODevice::WriteOnly))
+                fail(Platform::ErrorNumber::PathFileAccessError,
+                     QStringLiteral("standard output cannot be written (%1)")
+                         .arg(output.errorString()));
+            store.readContent(output);
+            if (!output.flush())
+                fail(Platform::ErrorNumber::PathFileAccessError,
+                     QStringLiteral("standard output could not be written (%1)")
+                         .arg(output.errorString()));
+            return;
+        }
         QSaveFile file(target);
         if (!file.open(QIODevice::WriteOnly))
             fail(Platform::ErrorNumber::PathFileAccessError,
                  QStringLiteral("%1 cannot be written (%2)")
                      .arg(QDir::toNativeSeparators(target), file.errorString()));
+        // A damaged archive fails here, and the file is never committed.
         store.readContent(file);
         written = file.size();
         if (!file.commit())
@@ -154,7 +191,47 @@ int extract(const Invocation &invocation, QTextStream &out)
                  QStringLiteral("%1 could not be written (%2)")
                      .arg(QDir::toNativeSeparators(target), file.errorString()));
     });
-    out << "Wrote " << written << " bytes to " << QDir::toNativeSeparators(target) << '\n';
+    if (!toStandardOutput)
+        out << "Wrote " << written << " bytes to " << QDir::toNativeSeparators(target) << '\n';
+    return 0;
+}
+
+int verify(const Invocation &invocation, QTextStream &out)
+{
+    std::unique_ptr<Dravo::Engine> engine = openExistingDatabase(invocation.database);
+    const QString where = engine->location().displayText();
+    QString sha256;
+    qint64 size = 0;
+    std::unique_ptr<Host::PublishedArchive> archive;
+    engine->snapshot([&] {
+        Dravo::ActionPadStore store(*engine);
+        if (!store.hasContent())
+            fail(Platform::ErrorNumber::FileNotFound,
+                 QStringLiteral("%1 holds no action pad archive yet; publish the action pads "
+                                "first")
+                     .arg(where));
+        sha256 = store.contentSha256();
+        size = store.contentSize();
+        // Copying checks the bytes against the stored SHA-256.
+        archive = Host::PublishedArchive::copyFromStore(store);
+    });
+    if (sha256.isEmpty())
+        fail(Platform::ErrorNumber::InvalidProcedureCall,
+             QStringLiteral("the action pad archive stored in %1 has no SHA-256 to check it "
+                            "against (it could not be read when the database was upgraded); "
+                            "publish the action pads again")
+                 .arg(where));
+    const QStringList damaged = archive->damagedEntries();
+    if (!damaged.isEmpty())
+        fail(Platform::ErrorNumber::InvalidProcedureCall,
+             QStringLiteral("the action pad archive stored in %1 is damaged: %2 of its %3 "
+                            "entries fail their check (%4); publish the action pads again")
+                 .arg(where)
+                 .arg(damaged.size())
+                 .arg(archive->entries().size())
+                 .arg(damaged.join(QStringLiteral("; "))));
+    out << "The action pad archive stored in " << where << " is sound: " << size << " bytes, "
+        << archive->entries().size() << " entries, SHA-256 " << sha256 << '\n';
     return 0;
 }
 

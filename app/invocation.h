@@ -35,7 +35,8 @@ struct Invocation
         SettingsGet,
         Publish,
         ActionPadsShow,
-        ActionPadsExtract
+        ActionPadsExtract,
+        ActionPadsVerify
     };
 
     Command command = Command::Gui;

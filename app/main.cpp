@@ -5,6 +5,7 @@
 #include "actionpadcommands.h"
 #include "admincommands.h"
 #include "hostsession.h"
+#include "interruption.h"
 #include "invocation.h"
 #include "publishcommand.h"
 
@@ -12,6 +13,7 @@
 #include "platform/debugoutput.h"
 #include "host/impl/webbarview.h"
 #include "platform/runtimeerror.h"
+#include "platform/tempfile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -116,6 +118,8 @@ int runConsole(int &argc, char **argv, const Admin::Invocation &invocation)
         return Admin::ActionPadCommands::show(invocation, out);
     case Command::ActionPadsExtract:
         return Admin::ActionPadCommands::extract(invocation, out);
+    case Command::ActionPadsVerify:
+        return Admin::ActionPadCommands::verify(invocation, out);
     default:
         return 2;
     }
@@ -133,6 +137,16 @@ int main(int argc, char **argv)
 
     try {
         const Admin::Invocation invocation = Admin::Invocation::parse(arguments);
+        // These copy or make archives in the temporary folder: without one,
+        // say so once, before Qt falls back to folders at the file system's root.
+        if (invocation.command == Command::Gui || invocation.command == Command::Publish ||
+            invocation.command == Command::ActionPadsShow ||
+            invocation.command == Command::ActionPadsVerify) {
+            const QString problem = Platform::tempFolderProblem();
+            if (!problem.isEmpty())
+                throw Platform::RuntimeError(Platform::ErrorNumber::PathFileAccessError,
+                                             QStringLiteral("corvane-admin"), problem);
+        }
         switch (invocation.command) {
         case Command::Help:
             std::fputs(Admin::Invocation::usage().toLocal8Bit().constData(), stdout);
@@ -140,6 +154,7 @@ int main(int argc, char **argv)
         case Command::Gui:
             return runGui(argc, argv, invocation);
         case Command::Publish:
+            Admin::Interruption::exitOnSignals();
             ensureRuntimeFolder();
             return Admin::PublishCommand::run(argc, argv, invocation);
         default:

@@ -23,6 +23,11 @@ namespace {
 const QString kSource = QStringLiteral("corvane-admin");
 const QString kPublishButton = QStringLiteral("cmdPublishActionPads");
 const QString kPublished = QStringLiteral("published");
+// The page has said why: the archive is stored, the server cache was not refreshed.
+const QString kNotRefreshed = QStringLiteral("published-not-refreshed");
+
+// Exit codes of "publish" besides 0 (published) and 1 (nothing changed).
+constexpr int kExitNotRefreshed = 3;
 
 [[noreturn]] void fail(int number, const QString &message)
 {
@@ -150,6 +155,8 @@ int PublishCommand::run(int &argc, char **argv, const Invocation &invocation)
 
     PublishRunner runner;
     const QString outcome = runner.run(page);
+    if (outcome == kNotRefreshed)
+        return kExitNotRefreshed;
     if (outcome != kPublished) {
         printLine(stderr, QStringLiteral("corvane-admin: the publish ended %1; nothing was "
                                          "published")

@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/runtimeerror.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -44,6 +45,82 @@ qint64 readFull(QFile &file, char *buffer, qint64 size)
     return total;
 }
 
+// Passes the bytes written to it on to `target` (when there is one) and
+// hashes them.
+class HashingDevice final : public QIODevice
+{
+public:
+    explicit HashingDevice(QIODevice *target)
+        : m_target(target)
+        , m_hash(QCryptographicHash::Sha256)
+    {
+        open(QIODevice::WriteOnly);
+    }
+    QString hexResult() const { return QString::fromLatin1(m_hash.result().toHex()); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_target && m_target->write(data, size) != size) {
+            setErrorString(m_target->errorString());
+            return -1;
+        }
+        m_hash.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
+        return size;
+    }
+
+private:
+    QIODevice *m_target;
+    QCryptographicHash m_hash;
+};
+
+struct StoredBytes
+{
+    bool stored = false;  // whether an archive is stored at all
+    QString problem;      // why the chunks are not the archive; empty when they are
+    QString sha256;       // of the bytes read
+    QString storedSha256; // as recorded with the archive
+};
+
+// Reads the stored chunks in order into `out`, without a transaction of its own.
+StoredBytes streamContent(Engine &engine, QIODevice *out)
+{
+    StoredBytes result;
+    Internal::Query header(
+        engine, QStringLiteral("SELECT size, chunk_count, sha256 FROM actionpad_content"),
+        QStringLiteral("read the action pad archive"));
+    header.exec();
+    if (!header.next())
+        return result;
+    result.stored = true;
+    const qint64 size = header.value(0).toLongLong();
+    const qint32 chunkCount = header.value(1).toInt();
+    result.storedSha256 = header.value(2).toString();
+    header.finish();
+
+    HashingDevice hashing(out);
+    const std::unique_ptr<Internal::ChunkTable> chunks = Internal::ChunkTable::forEngine(engine);
+    qint64 total = 0;
+    for (qint32 seq = 0; seq < chunkCount; ++seq) {
+        const qint64 n = chunks->readInto(seq, hashing);
+        if (n < 0) {
+            result.problem =
+                QStringLiteral("part %1 of %2 is missing").arg(seq + 1).arg(chunkCount);
+            return result;
+        }
+        total += n;
+    }
+    result.sha256 = hashing.hexResult();
+    if (total != size)
+        result.problem = QStringLiteral("it holds %1 bytes instead of %2").arg(total).arg(size);
+    else if (!result.storedSha256.isEmpty() && result.storedSha256 != result.sha256)
+        result.problem = QStringLiteral("its bytes do not match the SHA-256 stored with it "
+                                        "(stored %1, read %2)")
+                             .arg(result.storedSha256, result.sha256);
+    return result;
+}
+
 } // namespace
 
 bool ActionPadStore::hasContent()
@@ -60,34 +137,42 @@ qint64 ActionPadStore::contentSize()
     return query.scalar().toLongLong();
 }
 
+QString ActionPadStore::contentSha256()
+{
+    Internal::Query query(m_engine, QStringLiteral("SELECT sha256 FROM actionpad_content"),
+                          QStringLiteral("read the checksum of the action pad archive"));
+    return query.scalar().toString();
+}
+
 void ActionPadStore::readContent(QIODevice &out)
 {
     // One snapshot: a save committed meanwhile by another connection is not
     // mixed into the bytes.
     m_engine.snapshot([&] {
-        Internal::Query header(m_engine,
-                               QStringLiteral("SELECT size, chunk_count FROM actionpad_content"),
-                               QStringLiteral("read the action pad archive"));
-        header.exec();
-        if (!header.next())
-            return;
-        const qint64 size = header.value(0).toLongLong();
-        const qint32 chunkCount = header.value(1).toInt();
-        header.finish();
+        const StoredBytes read = streamContent(m_engine, &out);
+        if (!read.problem.isEmpty())
+            damaged(m_engine, read.problem);
+    });
+}
 
-        const std::unique_ptr<Internal::ChunkTable> chunks =
-            Internal::ChunkTable::forEngine(m_engine);
-        qint64 total = 0;
-        for (qint32 seq = 0; seq < chunkCount; ++seq) {
-            const qint64 n = chunks->readInto(seq, out);
-            if (n < 0)
-                damaged(m_engine,
-                        QStringLiteral("part %1 of %2 is missing").arg(seq + 1).arg(chunkCount));
-            total += n;
-        }
-        if (total != size)
-            damaged(m_engine,
-                    QStringLiteral("it holds %1 bytes instead of %2").arg(total).arg(size));
+void ActionPadStore::checkContent()
+{
+    m_engine.snapshot([&] {
+        const StoredBytes read = streamContent(m_engine, nullptr);
+        if (!read.problem.isEmpty())
+            damaged(m_engine, read.problem);
+    });
+}
+
+void ActionPadStore::recordMissingChecksum()
+{
+    m_engine.transaction([&] {
+        const StoredBytes read = streamContent(m_engine, nullptr);
+        if (!read.stored || !read.storedSha256.isEmpty() || !read.problem.isEmpty())
+            return;
+        Internal::Query update(m_engine, QStringLiteral("UPDATE actionpad_content SET sha256 = ?"),
+                               QStringLiteral("store the checksum of the action pad archive"));
+        update.bind(read.sha256).exec();
     });
 }
 
@@ -156,6 +241,7 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
                     .arg(QDir::toNativeSeparators(*contentPath), file.errorString()));
 
         QByteArray buffer(static_cast<qsizetype>(kChunkSize), Qt::Uninitialized);
+        QCryptographicHash sha256(QCryptographicHash::Sha256);
         qint64 size = 0;
         qint32 seq = 0;
         for (;;) {
@@ -163,6 +249,7 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
             if (n == 0)
                 break;
             chunks->insert(seq++, buffer.constData(), n);
+            sha256.addData(QByteArrayView(buffer.constData(), static_cast<qsizetype>(n)));
             size += n;
             if (n < kChunkSize)
                 break;
@@ -170,12 +257,13 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
 
         Internal::Query content(m_engine,
                                 QStringLiteral("INSERT INTO actionpad_content (id, size, "
-                                               "chunk_count) VALUES (1, ?, ?)"
+                                               "chunk_count, sha256) VALUES (1, ?, ?, ?)"
                                                " ON CONFLICT (id) DO UPDATE"
                                                " SET size = excluded.size,"
-                                               " chunk_count = excluded.chunk_count"),
+                                               " chunk_count = excluded.chunk_count,"
+                                               " sha256 = excluded.sha256"),
                                 QStringLiteral("store the action pad archive"));
-        content.bind(size).bind(seq).exec();
+        content.bind(size).bind(seq).bind(QString::fromLatin1(sha256.result().toHex())).exec();
     });
 }
 

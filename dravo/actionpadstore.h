@@ -28,14 +28,28 @@ public:
     bool hasContent();
     // Size in bytes of the stored archive (0 when none).
     qint64 contentSize();
-    // Writes the stored archive's bytes to `out`, chunk by chunk.
+    // The SHA-256 of the stored archive (64 lower-case hex digits), stored
+    // with it in the same transaction; empty when no archive is stored, or
+    // when one stored by an older version could not be read to compute it.
+    QString contentSha256();
+    // Writes the stored archive's bytes to `out`, chunk by chunk, and checks
+    // them against the stored SHA-256 on the way: error 5 saying that the
+    // archive is damaged when they differ (the bytes are in `out` by then, so
+    // a caller that must not keep damaged bytes commits `out` afterwards).
     void readContent(QIODevice &out);
+    // Reads the stored archive through, keeping nothing; error 5 when it is
+    // damaged, as readContent.
+    void checkContent();
     QHash<QString, QString> attributes();
 
     // One transaction: replaces the content with the file at `contentPath`
     // (when given) and sets the attributes (when any; an empty value removes
-    // the attribute). Either everything changes or nothing does. Error 53 when the file is missing.
+    // the attribute). Either everything changes or nothing does. Error 53 when
+    // the file is missing. The archive's SHA-256 is stored with it.
     void save(const std::optional<QString> &contentPath, const QHash<QString, QString> &attributes);
+    // Computes and stores the SHA-256 of an archive stored without one; an
+    // archive that cannot be read whole keeps none. Part of a schema upgrade.
+    void recordMissingChecksum();
 
     // Bytes a chunk holds (the last one may hold fewer). Moving one chunk
     // costs about twice its size in memory on either server (SQLite builds

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 namespace Corvane::Dravo {
 
@@ -108,7 +109,29 @@ void Engine::connect(bool creating)
                      .arg(QDir::toNativeSeparators(m_location.sqlitePath)));
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         m_db.setDatabaseName(m_location.sqlitePath);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
+        m_readOnly =
+            !creating && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable());
+        if (m_readOnly) {
+            // Without write access to the folder SQLite cannot make the shared
+            // memory file that reading in WAL mode takes. Without a log left
+            // beside it the file holds everything: read it as unchanging.
+            const QString wal = m_location.sqlitePath + QStringLiteral("-wal");
+            const bool pendingLog = QFileInfo::exists(wal);
+            if (pendingLog && !QFileInfo::exists(m_location.sqlitePath + QStringLiteral("-shm")))
+                fail(PathFileAccessError,
+                     QStringLiteral("the database %1 cannot be read: its folder is read-only "
+                                    "for this user and its write-ahead log %2 is not yet folded "
+                                    "into it. Open it once with write access.")
+                         .arg(QDir::toNativeSeparators(m_location.sqlitePath),
+                              QDir::toNativeSeparators(wal)));
+            QUrl uri = QUrl::fromLocalFile(m_location.sqlitePath);
+            if (!pendingLog)
+                uri.setQuery(QStringLiteral("immutable=1"));
+            m_db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+            options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+        }
+        m_db.setConnectOptions(options);
     } else {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
         m_db.setHostName(m_location.host);
@@ -177,18 +200,27 @@ void Engine::ensureSchema(bool creating)
                  .arg(where));
     }
 
-    const int latest = Internal::Schema::latestVersion();
-    if (version > latest)
+    if (version > Internal::Schema::latestVersion())
         fail(InvalidProcedureCall,
              QStringLiteral("the database %1 has schema version %2, newer than this program "
                             "understands (%3). Use a newer version of Corvane.")
+                 .arg(where)
+                 .arg(version)
+                 .arg(Internal::Schema::latestVersion()));
+
+    const int latest = Internal::Schema::latestVersion();
+    if (m_readOnly && version < latest)
+        fail(PathFileAccessError,
+             QStringLiteral("the database %1 has schema version %2 and is read-only for this "
+                            "user: this program reads version %3, to which it upgrades the "
+                            "database once it may write to it. Open it once with write access.")
                  .arg(where)
                  .arg(version)
                  .arg(latest));
 
     // WAL lets readers go on while the action pad file is being saved, and
     // makes every commit atomic on disk.
-    if (!isPostgreSql()) {
+    if (!isPostgreSql() && !m_readOnly) {
         QSqlQuery mode(m_db);
         if (!mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !mode.next() ||
             mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
@@ -226,8 +258,16 @@ void Engine::execute(const QString &sql)
 
 void Engine::startTransaction(bool snapshot)
 {
-    if (m_transactionDepth++ > 0)
+    if (m_transactionDepth > 0) {
+        ++m_transactionDepth;
         return;
+    }
+    if (!snapshot && m_readOnly)
+        fail(PathFileAccessError,
+             QStringLiteral("the database %1 is open read-only: this user cannot write to the "
+                            "file or to its folder. Give write access to both to change it.")
+                 .arg(QDir::toNativeSeparators(m_location.displayText())));
+    ++m_transactionDepth;
     m_rollbackOnly = false;
     try {
         if (isPostgreSql()) {

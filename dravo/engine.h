@@ -60,6 +60,10 @@ public:
     const DatabaseLocation &location() const { return m_location; }
     QSqlDatabase &connection() { return m_db; }
     bool isPostgreSql() const { return m_location.kind == DatabaseLocation::Kind::PostgreSql; }
+    // Whether the database was opened for reading only: a SQLite file that
+    // this user cannot write, or whose folder it cannot write (where SQLite
+    // keeps its write-ahead log). A change then fails with error 75.
+    bool isReadOnly() const { return m_readOnly; }
 
     // The schema version this build writes.
     static int schemaVersion();
@@ -116,6 +120,7 @@ private:
     QSqlDatabase m_db;
     int m_transactionDepth = 0;
     bool m_rollbackOnly = false;
+    bool m_readOnly = false;
 };
 
 } // namespace Corvane::Dravo

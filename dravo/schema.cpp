@@ -1,5 +1,6 @@
 #include "schema.h"
 
+#include "actionpadstore.h"
 #include "engine.h"
 
 #include <QStringList>
@@ -115,11 +116,19 @@ void createVersion2(Engine &engine)
     }
 }
 
+// Version 3: the archive's SHA-256, stored with it. An archive stored before
+// gets its checksum now, read from the chunks as they are.
+void createVersion3(Engine &engine)
+{
+    engine.execute(QStringLiteral("ALTER TABLE actionpad_content ADD COLUMN sha256 TEXT"));
+    ActionPadStore(engine).recordMissingChecksum();
+}
+
 } // namespace
 
 int latestVersion()
 {
-    return 2;
+    return 3;
 }
 
 QString product()
@@ -140,6 +149,9 @@ void applyStep(Engine &engine, int fromVersion)
         break;
     case 1:
         createVersion2(engine);
+        break;
+    case 2:
+        createVersion3(engine);
         break;
     default:
         break;

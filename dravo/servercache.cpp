@@ -3,6 +3,8 @@
 #include "engine.h"
 #include "query.h"
 
+#include "platform/runtimeerror.h"
+
 namespace Corvane::Dravo {
 
 qint64 ServerCache::generation()
@@ -33,13 +35,20 @@ void ServerCache::refresh()
         query.scalar();
         return;
     }
-    // SQLite has no server: the engine makes the same change in one transaction.
+    // SQLite has no server: the engine makes the same change in one
+    // transaction, and fails as the server's procedure does.
     m_engine.transaction([&] {
-        Internal::Query update(m_engine,
-                               QStringLiteral("UPDATE server_cache SET generation = generation + 1,"
-                                              " refreshed_at = ? WHERE id = 1"),
-                               QStringLiteral("run the procedure qsp_refreshqdc"));
-        update.bind(QDateTime::currentMSecsSinceEpoch()).exec();
+        Internal::Query update(
+            m_engine,
+            QStringLiteral("UPDATE server_cache SET generation = generation + 1,"
+                           " refreshed_at = ? WHERE id = 1 RETURNING generation"),
+            QStringLiteral("run the procedure qsp_refreshqdc"));
+        if (!update.bind(QDateTime::currentMSecsSinceEpoch()).scalar().isValid())
+            Platform::raiseError(Platform::ErrorNumber::InvalidProcedureCall,
+                                 Internal::errorSource(),
+                                 QStringLiteral("the procedure qsp_refreshqdc failed in the "
+                                                "database %1: the server cache record is missing")
+                                     .arg(m_engine.location().displayText()));
     });
 }
 

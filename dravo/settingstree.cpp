@@ -12,6 +12,9 @@ namespace Corvane::Dravo {
 namespace {
 
 const QChar kSeparator = QLatin1Char('\\');
+// How deep a node may lie. Every node keeps its whole path as its key, so a
+// path of thousands of levels would store millions of characters.
+constexpr qsizetype kMaxDepth = 64;
 
 // How a value is kept: its text plus the kind it is read back as.
 enum class Kind : int
@@ -133,6 +136,14 @@ void SettingsTree::setValue(const QString &nodePath, const QString &name, const 
         Platform::raiseError(
             Platform::ErrorNumber::InvalidProcedureCall, Internal::errorSource(),
             QStringLiteral("a value of the settings node \"%1\" needs a name").arg(path));
+    const qsizetype depth = path.count(kSeparator) + (path.isEmpty() ? 0 : 1);
+    if (depth > kMaxDepth)
+        Platform::raiseError(Platform::ErrorNumber::InvalidProcedureCall, Internal::errorSource(),
+                             QStringLiteral("the settings path \"%1...\" has %2 levels; a "
+                                            "settings node lies at most %3 levels deep")
+                                 .arg(path.left(60))
+                                 .arg(depth)
+                                 .arg(kMaxDepth));
     const auto [kind, text] = encode(value, path, name);
     m_engine.transaction([&] {
         const qint64 node = ensureNode(m_engine, path);

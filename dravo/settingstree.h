@@ -25,7 +25,8 @@ public:
 
     // The value, or nullopt when the node or the value does not exist.
     std::optional<QVariant> value(const QString &nodePath, const QString &name);
-    // Stores the value, creating the node and its parents.
+    // Stores the value, creating the node and its parents; error 5 for a node
+    // deeper than 64 levels.
     void setValue(const QString &nodePath, const QString &name, const QVariant &value);
     bool nodeExists(const QString &nodePath);
     // Normalises a path: backslashes, no empty parts, no leading or trailing separator.

@@ -5,6 +5,8 @@
 
 #include "platform/runtimeerror.h"
 
+#include <limits>
+
 namespace Corvane::Dravo {
 
 namespace {
@@ -69,6 +71,17 @@ void TableCatalog::add(const TableRecord &table)
                                                 "\"%2\". Choose another id.")
                                      .arg(table.id)
                                      .arg(existing->name));
+        // Names are compared as the host compares them: without regard to case.
+        const QString wanted = table.name.trimmed().toCaseFolded();
+        for (const TableRecord &other : all()) {
+            if (other.name.trimmed().toCaseFolded() == wanted)
+                Platform::raiseError(Platform::ErrorNumber::DuplicateKey, Internal::errorSource(),
+                                     QStringLiteral("the table name \"%1\" is already used by "
+                                                    "the table %2 (\"%3\"). Choose another name.")
+                                         .arg(table.name)
+                                         .arg(other.id)
+                                         .arg(other.name));
+        }
         Internal::Query insert(m_engine,
                                QStringLiteral("INSERT INTO table_catalog (%1)"
                                               " VALUES (?, ?, ?, ?, ?, ?)")
@@ -89,7 +102,15 @@ qint32 TableCatalog::nextFreeId()
     Internal::Query query(m_engine, QStringLiteral("SELECT MAX(id) FROM table_catalog"),
                           QStringLiteral("find the next free table id"));
     const QVariant highest = query.scalar();
-    return highest.isNull() ? 1 : highest.toInt() + 1;
+    if (highest.isNull())
+        return 1;
+    const qint64 next = highest.toLongLong() + 1;
+    if (next > std::numeric_limits<qint32>::max())
+        Platform::raiseError(Platform::ErrorNumber::Overflow, Internal::errorSource(),
+                             QStringLiteral("no table id follows the highest one, %1: table ids "
+                                            "end there. Give the new table a free id of its own.")
+                                 .arg(highest.toLongLong()));
+    return static_cast<qint32>(next);
 }
 
 } // namespace Corvane::Dravo

@@ -32,8 +32,10 @@ public:
 
     QList<TableRecord> all(); // in id order
     std::optional<TableRecord> find(qint32 id);
-    // Adds a table; error 457 when the id is taken, error 5 for an empty name.
+    // Adds a table; error 457 when the id or the name (compared without regard
+    // to case) is taken, error 5 for an empty name.
     void add(const TableRecord &table);
+    // The id after the highest; error 6 when that is past the largest id.
     qint32 nextFreeId();
 
 private:

@@ -54,6 +54,8 @@ const QString Published = QStringLiteral("published");
 const QString Declined = QStringLiteral("declined");
 const QString Cancelled = QStringLiteral("cancelled");
 const QString Failed = QStringLiteral("failed");
+// Stored and committed, but the server's cache refresh failed afterwards.
+const QString NotRefreshed = QStringLiteral("published-not-refreshed");
 } // namespace Outcome
 
 Corvane::Host::IDatabase &openDatabase()
@@ -357,8 +359,7 @@ void ucActionPadEditor::m_ActionPadArchiver_Finished(const QString &archiveName)
             SetStatus(GetText(QStringLiteral("lblStatus"), kSection));
             outcome = Outcome::Cancelled;
         } else if (ConfirmArchiveSize(archiveName)) {
-            StoreArchive(archiveName);
-            outcome = Outcome::Published;
+            outcome = StoreArchive(archiveName) ? Outcome::Published : Outcome::NotRefreshed;
         } else {
             SetStatus(GetText(QStringLiteral("lblStatus"), kSection));
             outcome = Outcome::Declined;
@@ -373,7 +374,7 @@ void ucActionPadEditor::m_ActionPadArchiver_Finished(const QString &archiveName)
     SetPublishOutcome(outcome);
 }
 
-void ucActionPadEditor::StoreArchive(const QString &archiveName)
+bool ucActionPadEditor::StoreArchive(const QString &archiveName)
 {
     SetStatus(GetText(QStringLiteral("CopyArchiveToDatabase"), kStatusSection));
     const std::shared_ptr<ActionPadCollection> actionPads =
@@ -408,8 +409,19 @@ void ucActionPadEditor::StoreArchive(const QString &archiveName)
     }
 
     // The server's procedure runs on a connection of its own, after the commit.
-    wrapper.RefreshCache();
+    // The archive is published by then, whatever the refresh does.
+    try {
+        wrapper.RefreshCache();
+    } catch (const std::exception &error) {
+        const QString text = ResourceManager::FormatText(
+            GetText(QStringLiteral("CacheNotRefreshed"), kStatusSection),
+            errorDescription(error).simplified()); // a status is one line
+        SetStatus(text);
+        FormSupport::reportError(text);
+        return false;
+    }
     SetStatus(GetText(QStringLiteral("ActionPadsPublished"), kStatusSection));
+    return true;
 }
 
 bool ucActionPadEditor::ConfirmArchiveSize(const QString &archiveName)

@@ -84,7 +84,9 @@ private:
     void AddActionPad(const QString &source, const QString &fileName, qint32 tableId);
     void SetStatus(const QString &text);
     bool ConfirmArchiveSize(const QString &archiveName);
-    void StoreArchive(const QString &archiveName);
+    // Stores the archive and the page names, then refreshes the server cache;
+    // false when only the refresh failed (the archive stays published).
+    bool StoreArchive(const QString &archiveName);
     void EndPublish();
     void SetPublishOutcome(const QString &outcome);
 

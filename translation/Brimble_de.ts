@@ -85,6 +85,10 @@
         <source>The action pads are published.</source>
         <translation>Die Action Pads sind veröffentlicht.</translation>
     </message>
+    <message id="PublishStatus.CacheNotRefreshed">
+        <source>The action pads are published, but the server cache was not refreshed: %1</source>
+        <translation>Die Action Pads sind veröffentlicht, aber der Server-Cache wurde nicht aktualisiert: %1</translation>
+    </message>
     <message id="frmActionPadProperties.Caption">
         <source>Action pad properties</source>
         <translation>Eigenschaften des Action Pads</translation>

@@ -85,6 +85,10 @@
         <source>The action pads are published.</source>
         <translation>The action pads are published.</translation>
     </message>
+    <message id="PublishStatus.CacheNotRefreshed">
+        <source>The action pads are published, but the server cache was not refreshed: %1</source>
+        <translation>The action pads are published, but the server cache was not refreshed: %1</translation>
+    </message>
     <message id="frmActionPadProperties.Caption">
         <source>Action pad properties</source>
         <translation>Action pad properties</translation>

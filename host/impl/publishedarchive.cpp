@@ -154,6 +154,35 @@ std::optional<QByteArray> PublishedArchive::read(const QString &name, qint64 max
     return bytes;
 }
 
+QStringList PublishedArchive::damagedEntries() const
+{
+    QStringList damaged;
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    for (qsizetype position = 0; position < m_entries.size(); ++position) {
+        const Entry &entry = m_entries.at(position);
+        // libzip compares the CRC-32 once an entry is read to its end.
+        zip_file_t *file = zip_fopen_index(m_archive, m_indexes.at(position), 0);
+        if (!file) {
+            damaged.append(QStringLiteral("%1: %2").arg(
+                entry.name, QString::fromLocal8Bit(zip_strerror(m_archive))));
+            continue;
+        }
+        qint64 total = 0;
+        zip_int64_t n = 0;
+        while ((n = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()))) > 0)
+            total += n;
+        const QString error = QString::fromLocal8Bit(zip_file_strerror(file));
+        if (zip_fclose(file) != 0 || n < 0)
+            damaged.append(QStringLiteral("%1: %2").arg(entry.name, error));
+        else if (total != entry.size)
+            damaged.append(QStringLiteral("%1: holds %2 bytes instead of %3")
+                               .arg(entry.name)
+                               .arg(total)
+                               .arg(entry.size));
+    }
+    return damaged;
+}
+
 void PublishedArchive::failReading(const QString &entryName, const QString &reason) const
 {
     Platform::raiseError(Platform::ErrorNumber::InvalidProcedureCall, kSource,

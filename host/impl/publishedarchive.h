@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -59,6 +60,10 @@ public:
     // The bytes of the entry called `name`; nullopt when there is none.
     // Error 6 when it is larger than `maxSize`, error 5 when it cannot be read.
     std::optional<QByteArray> read(const QString &name, qint64 maxSize) const;
+
+    // Reads every entry through and checks it against its CRC-32; one line per
+    // entry that fails (its name and why), empty when all are sound.
+    QStringList damagedEntries() const;
 
     // The form in which names are compared.
     static QString comparable(const QString &name);

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace Corvane::Host {
 
 namespace {
@@ -146,7 +148,7 @@ bool WebBar::refresh()
         if (m_loadedFrom.isEmpty())
             return false;
         m_loadedFrom.clear();
-        m_generation.reset();
+        m_published.reset();
         m_archive.reset();
         m_view->setArchive(nullptr);
         return true;
@@ -156,9 +158,10 @@ bool WebBar::refresh()
     if (engine.inTransaction())
         return false;
     try {
-        const qint64 generation = Dravo::ServerCache(engine).generation();
+        QString key;
+        engine.snapshot([&] { key = publishedKey(engine); });
         m_reported.clear();
-        if (m_loadedFrom == engine.location().displayText() && m_generation == generation)
+        if (m_loadedFrom == engine.location().displayText() && m_published == key)
             return false;
     } catch (const Platform::RuntimeError &error) {
         report(error.description());
@@ -178,7 +181,7 @@ void WebBar::loadPublished(Dravo::Engine &engine)
         std::unique_ptr<PublishedArchive> archive;
         QHash<QString, QString> attributes;
         engine.snapshot([&] {
-            m_generation = Dravo::ServerCache(engine).generation();
+            m_published = publishedKey(engine);
             Dravo::ActionPadStore store(engine);
             attributes = store.attributes();
             archive = PublishedArchive::copyFromStore(store);
@@ -193,6 +196,20 @@ void WebBar::loadPublished(Dravo::Engine &engine)
         report(m_archiveError);
     }
     m_view->setArchive(m_archive);
+}
+
+QString WebBar::publishedKey(Dravo::Engine &engine)
+{
+    // A publish killed between its commit and the refresh leaves the old
+    // generation with a new archive or new page names: those count as well.
+    Dravo::ActionPadStore store(engine);
+    QStringList parts{QString::number(Dravo::ServerCache(engine).generation()),
+                      store.contentSha256()};
+    const QHash<QString, QString> attributes = store.attributes();
+    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
+        parts.append(it.key().toCaseFolded() + QLatin1Char('=') + it.value());
+    std::sort(parts.begin() + 2, parts.end());
+    return parts.join(QLatin1Char('\n'));
 }
 
 void WebBar::report(const QString &problem)

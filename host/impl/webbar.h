@@ -46,9 +46,10 @@ struct WebBarSubject
 
 // The web bar: a selector of what to show, the location of its action pad,
 // and the page as it was published into the database. It keeps one copy of
-// the stored archive on disk, taken again only when the server cache
-// generation changes (every publish refreshes the cache); it looks for a new
-// generation every two seconds.
+// the stored archive on disk, taken again only when the published state
+// changes: the server cache generation (every publish refreshes the cache),
+// the archive's SHA-256 or the page names. It looks for a change every two
+// seconds.
 class CORVANE_HOST_EXPORT WebBar final : public QWidget
 {
     Q_OBJECT
@@ -68,8 +69,8 @@ public:
     static constexpr int kPollInterval = 2000; // milliseconds
 
 public slots:
-    // Takes a new copy of the published archive when the server cache
-    // generation changed (or the database did) and shows the subject anew.
+    // Takes a new copy of the published archive when the published state
+    // changed (or the database did) and shows the subject anew.
     // A database failure is reported once through problemFound.
     void checkPublished();
     // Shows the subject's action pad as published.
@@ -90,6 +91,9 @@ private:
     // Copies the published state anew when it changed; whether it did.
     bool refresh();
     void loadPublished(Dravo::Engine &engine);
+    // What identifies the published state: the cache generation, the
+    // archive's checksum and the attributes.
+    static QString publishedKey(Dravo::Engine &engine);
     void report(const QString &problem);
     QString subjectLocation();
     QString subjectDisplayName() const;
@@ -122,9 +126,9 @@ private:
     QList<WebBarSubject> m_subjects; // in the selector's order of items
     WebBarSubject m_subject;
 
-    // The published state, as of one cache generation of one database.
+    // The published state of one database, as publishedKey() names it.
     QString m_loadedFrom; // the database's location; empty before the first copy
-    std::optional<qint64> m_generation;
+    std::optional<QString> m_published;
     std::shared_ptr<const PublishedArchive> m_archive;
     QHash<QString, QString> m_attributes; // by case-folded name
     QString m_archiveError;

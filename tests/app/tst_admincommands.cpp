@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(json.exitCode, 0);
         const QJsonObject object = QJsonDocument::fromJson(json.output.toUtf8()).object();
         QCOMPARE(QJsonDocument(object).toJson(QJsonDocument::Compact),
-                 R"({"attributes":{},"cacheGeneration":0,"entries":[],"size":0})");
+                 R"({"attributes":{},"cacheGeneration":0,"entries":[],"sha256":null,"size":0})");
     }
 
     void badInputChangesNothing_data()
@@ -122,6 +122,8 @@ private slots:
         row("no database named", "settings get WebBar URL", "--database");
         row("demo into a database that has tables",
             "init --demo --web-folder {scratch}/web2 --database {db}", "already holds tables");
+        row("database that is a folder", "settings get WebBar URL --database {scratch}",
+            "is a folder");
         row("extract before anything is published",
             "actionpads extract {scratch}/out.zip --database {db}",
             "publish the action pads first");

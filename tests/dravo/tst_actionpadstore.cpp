@@ -4,6 +4,7 @@
 #include "dravo/actionpadstore.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 
 using Corvane::Dravo::ActionPadStore;
@@ -59,6 +60,8 @@ private slots:
         QCOMPARE(ActionPadStore(*reader).contentSize(), size);
         QVERIFY2(storedBytes(db) == archive, "the stored bytes differ");
         QTEST(db.execute("SELECT COUNT(*) FROM actionpad_chunk").toInt(), "chunks");
+        QCOMPARE(ActionPadStore(*reader).contentSha256(),
+                 QCryptographicHash::hash(archive, QCryptographicHash::Sha256).toHex());
     }
 
     void contentAndAttributesChangeIndependently()
@@ -75,6 +78,53 @@ private slots:
         QCOMPARE(storedBytes(db), small); // no stale chunks left
         // An empty value removed the attribute.
         QCOMPARE(store.attributes(), (Attributes{{"overviewactionpad", "o.html"}}));
+    }
+
+    // Stored bytes that are no longer what was saved are never passed on as the archive.
+    void damageIsCaught_data()
+    {
+        columns<QString, QString>({"damage", "fragment"});
+        row("a bit flipped in the first chunk", "flip 0 0", "do not match the SHA-256");
+        row("a bit flipped in the last chunk", "flip 1 499", "do not match the SHA-256");
+        row("a chunk lost", "DELETE FROM actionpad_chunk WHERE seq = 1", "part 2 of 2 is missing");
+        row("the checksum changed",
+            "UPDATE actionpad_content SET sha256 = 'e3b0c44298fc1c149afbf4c8996fb924'",
+            "stored e3b0c44298fc1c149afbf4c8996fb924");
+    }
+
+    void damageIsCaught()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, fragment);
+        ScratchDatabase db;
+        ActionPadStore(*Engine::create(db.location()))
+            .save(
+                DravoTest::writeFile(db.folder(), "a.zip", DravoTest::randomBytes(kChunk + 500, 3)),
+                {});
+        if (damage.startsWith("flip "))
+            DravoTest::flipStoredBit(db.location(), damage.section(' ', 1, 1).toInt(),
+                                     damage.section(' ', 2, 2).toInt());
+        else
+            db.execute(damage);
+        auto reader = Engine::open(db.location());
+        DRAVO_EXPECT_ERROR(storedBytes(db), 5, fragment);
+        DRAVO_EXPECT_ERROR(ActionPadStore(*reader).checkContent(), 5, "is damaged");
+        QVERIFY(!reader->inTransaction());
+    }
+
+    // A database of the version before checksums gets the stored archive's on opening.
+    void upgradeRecordsTheChecksum()
+    {
+        ScratchDatabase db;
+        const QByteArray archive = DravoTest::randomBytes(kChunk + 20, 9);
+        ActionPadStore(*Engine::create(db.location()))
+            .save(DravoTest::writeFile(db.folder(), "a.zip", archive), {});
+        db.execute("ALTER TABLE actionpad_content DROP COLUMN sha256");
+        db.execute("UPDATE corvane_schema SET version = 2");
+        auto upgraded = Engine::open(db.location());
+        QCOMPARE(ActionPadStore(*upgraded).contentSha256(),
+                 QCryptographicHash::hash(archive, QCryptographicHash::Sha256).toHex());
+        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), Engine::schemaVersion());
     }
 
     // A save that fails half-way (attributes written, old chunks removed) changes nothing.

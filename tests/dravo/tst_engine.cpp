@@ -103,10 +103,11 @@ private slots:
             engine->execute("DROP TABLE server_cache");
             if (engine->isPostgreSql())
                 engine->execute("DROP FUNCTION qsp_refreshqdc()");
+            engine->execute("ALTER TABLE actionpad_content DROP COLUMN sha256");
             engine->execute("UPDATE corvane_schema SET version = 1");
         }
         auto engine = Engine::open(db.location());
-        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), 2);
+        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), Engine::schemaVersion());
         Corvane::Dravo::ServerCache cache(*engine);
         cache.refresh();
         QCOMPARE(cache.generation(), 1);

@@ -32,6 +32,10 @@ private slots:
             QCOMPARE(db.execute("SELECT qsp_refreshqdc()").toLongLong(), 4);
             QCOMPARE(ServerCache(*engine).generation(), 4);
         }
+        // Without its record the refresh fails on either server, as the procedure does.
+        db.execute("DELETE FROM server_cache");
+        DRAVO_EXPECT_ERROR(ServerCache(*engine).refresh(), 5, "the server cache record is missing");
+        QVERIFY(!engine->inTransaction());
     }
 };
 

@@ -63,13 +63,29 @@ private slots:
         QCOMPARE(*read, expected);
     }
 
-    void refusesValuesThatAreNeitherTextNorNumber()
+    void refusesWhatItCannotStore_data()
     {
+        columns<QString, QVariant, int, QString>({"path", "value", "number", "fragment"});
+        row("a value neither text nor number", QString("A"), QVariant(QStringList{"x"}), 13,
+            QString("List"));
+        row("a path of 5000 levels", QString("A\\").repeated(5000), QVariant(1), 5,
+            QString("has 5000 levels; a settings node lies at most 64"));
+    }
+
+    void refusesWhatItCannotStore()
+    {
+        QFETCH(QString, path);
+        QFETCH(QVariant, value);
+        QFETCH(int, number);
+        QFETCH(QString, fragment);
         ScratchDatabase db;
         auto engine = Engine::create(db.location());
         SettingsTree tree(*engine);
-        DRAVO_EXPECT_ERROR(tree.setValue("A", "List", QStringList{"x"}), 13, "List");
+        DRAVO_EXPECT_ERROR(tree.setValue(path, "List", value), number, fragment);
         QVERIFY(!tree.nodeExists("A"));
+        // 64 levels are still fine.
+        tree.setValue(QString("B\\").repeated(64), "Deep", 1);
+        QVERIFY(tree.nodeExists(QString("b\\").repeated(64)));
     }
 };
 

@@ -56,6 +56,8 @@ private slots:
         QTest::newRow("id taken") << 10 << "Suppliers" << 457 << "used by the table \"Customers\"";
         QTest::newRow("blank name") << 5 << "  " << 5 << "without a name";
         QTest::newRow("zero id") << 0 << "Orders" << 5 << "positive";
+        QTest::newRow("name taken, in another case")
+            << 11 << " CUSTOMERS" << 457 << "already used by the table 10";
     }
 
     void refusesBadRecords()
@@ -71,6 +73,15 @@ private slots:
         DRAVO_EXPECT_ERROR(catalog.add(table(id, name)), number, fragment);
         QCOMPARE(catalog.all().size(), 1);
         QCOMPARE(catalog.find(10)->name, QStringLiteral("Customers"));
+    }
+
+    void noIdFollowsTheLargest()
+    {
+        ScratchDatabase db;
+        auto engine = Engine::create(db.location());
+        TableCatalog catalog(*engine);
+        catalog.add({std::numeric_limits<qint32>::max(), "Last", {}, "Last", 1, "Last"});
+        DRAVO_EXPECT_ERROR(catalog.nextFreeId(), 6, "2147483647");
     }
 };
 

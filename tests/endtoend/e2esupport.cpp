@@ -66,6 +66,7 @@ StoredState readStoredState(const QString &location)
     engine->snapshot([&] {
         Corvane::Dravo::ActionPadStore store(*engine);
         state.attributes = store.attributes();
+        state.storedSha256 = store.contentSha256();
         state.cacheGeneration = Corvane::Dravo::ServerCache(*engine).generation();
         QBuffer buffer(&state.archive);
         buffer.open(QIODevice::WriteOnly);

@@ -13,10 +13,12 @@ class QProcess;
 
 namespace EndToEnd {
 
-// The archive's bytes, the attributes and the server cache's generation, read through the engine.
+// The archive's bytes (checked against its stored SHA-256 on reading: a mismatch throws), the
+// checksum, the attributes and the server cache's generation, read through the engine.
 struct StoredState
 {
     QByteArray archive;
+    QString storedSha256;
     QHash<QString, QString> attributes;
     qint64 cacheGeneration = 0;
 

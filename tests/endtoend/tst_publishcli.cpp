@@ -271,6 +271,37 @@ private slots:
             QVERIFY(QJsonDocument(m_entries).toJson().contains("\"start.htm\""));
     }
 
+    // The archive is committed before the server's refresh runs: a failing refresh is exit 3,
+    // told as such, and the archive stays published.
+    void refreshFailingAfterTheCommit_data()
+    {
+        DataRows::columns<QString, QString>({"fault", "reason"});
+        DataRows::row("the cache record is missing", u"DELETE FROM server_cache"_s,
+                      u"the server cache record is missing"_s);
+        if (DravoTest::backend() == DravoTest::Backend::PostgreSql)
+            DataRows::row("the procedure is dropped", u"DROP FUNCTION qsp_refreshqdc()"_s,
+                          u"qsp_refreshqdc() does not exist"_s);
+    }
+
+    void refreshFailingAfterTheCommit()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        m_db->execute(fault);
+        const AdminTool::Result result = publish();
+        QCOMPARE(result.exitCode, 3);
+        const QString told = u"The action pads are published, but the server cache was not "
+                             u"refreshed: "_s;
+        QVERIFY2(result.output.trimmed().split(u'\n').constLast().startsWith(told),
+                 qPrintable(result.output));
+        QVERIFY2(result.errors.contains(told) && result.errors.contains(reason),
+                 qPrintable(result.errors));
+        QVERIFY(!result.errors.contains(u"nothing was published"_s));
+        const QJsonObject shown = show();
+        QVERIFY(!shown[u"entries"_s].toArray().isEmpty());
+        QCOMPARE(shown[u"attributes"_s][u"defaultactionpad"_s].toString(), u"start.htm"_s);
+    }
+
     void archiveSizeLimit_data()
     {
         DataRows::columns<qint64, bool>({"size", "asked"});

@@ -11,6 +11,7 @@
 #include "dravo/engine.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,6 +21,9 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTest>
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using EndToEnd::StoredState;
@@ -34,6 +38,7 @@ struct PublishRun
 {
     qint64 zipAt = -1, storeAt = -1, endAt = -1;
     bool killed = false;
+    qint64 pid = 0;
     int exitCode = -1;
     QString output, errors;
 };
@@ -73,7 +78,7 @@ private:
 
     // Runs a publish and kills it `delayMs` after a line starting with `trigger` appeared.
     PublishRun runPublish(const QString &trigger = {}, qint64 delayMs = 0,
-                          QProcess *prepared = nullptr)
+                          QProcess *prepared = nullptr, int signal = SIGKILL)
     {
         QProcess own;
         QProcess &process = prepared ? *prepared : own;
@@ -85,6 +90,7 @@ private:
         process.start(AdminTool::program(),
                       {u"publish"_s, u"--database"_s, m_db->location(), u"--language"_s, u"en"_s});
         qint64 triggeredAt = -1;
+        run.pid = process.processId();
         while (process.state() != QProcess::NotRunning) {
             process.waitForReadyRead(2);
             run.output += QString::fromUtf8(process.readAllStandardOutput());
@@ -98,7 +104,7 @@ private:
                 triggeredAt = clock.elapsed();
             if (!run.killed && ((triggeredAt >= 0 && clock.elapsed() >= triggeredAt + delayMs) ||
                                 clock.elapsed() > 120000)) {
-                process.kill();
+                ::kill(pid_t(process.processId()), signal);
                 run.killed = true;
             }
         }
@@ -107,7 +113,8 @@ private:
         run.errors += QString::fromUtf8(process.readAllStandardError());
         run.endAt = clock.elapsed();
         run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.killed = run.killed && run.exitCode < 0; // or it ended before the signal came
+        // or it ended before the signal came
+        run.killed = run.killed && (run.exitCode < 0 || signal != SIGKILL);
         return run;
     }
 
@@ -224,11 +231,20 @@ private slots:
                 run = runPublish(kZipState, qint64(share * zipTime));
             else
                 run = runPublish(kStoreState, qint64(share * storeTime * 1.3));
-            QDir(folder(u"tmp-run"_s)).removeRecursively();
+            // What a kill leaves in the temporary folder is the killed run's, and only until the
+            // next publish: nothing piles up.
+            const QStringList left = QDir(folder(u"tmp-run"_s)).entryList(QDir::Files);
+            QVERIFY2(left.size() <= 2 &&
+                         left.filter(u"corvane%1-"_s.arg(run.pid)).size() == left.size(),
+                     qPrintable(u"round %1: %2"_s.arg(round).arg(left.join(u' '))));
 
             if (sqlite())
                 QCOMPARE(EndToEnd::sqlite(m_db->location(), u"PRAGMA integrity_check"_s), u"ok"_s);
             const StoredState state = EndToEnd::readStoredState(m_db->location());
+            QCOMPARE(
+                state.storedSha256,
+                QString::fromLatin1(
+                    QCryptographicHash::hash(state.archive, QCryptographicHash::Sha256).toHex()));
             const QString saved = classify(state, before, after);
             QVERIFY2(saved != u"other"_s,
                      qPrintable(u"round %1 (%2 ms after start, killed: %3) left %4"_s.arg(round)
@@ -306,6 +322,101 @@ private slots:
         for (QString fragment : told)
             QVERIFY2(refused.errors.contains(fragment.replace(u"{tmp}"_s, tmpdir)),
                      qPrintable(refused.errors));
+    }
+
+    // SIGINT, SIGTERM and SIGHUP end a publish with 128 + the signal, and its temporary files go.
+    void signalEndsThePublishCleanly_data()
+    {
+        DataRows::columns<int, int>({"signal", "exitCode"});
+        DataRows::row("SIGINT", SIGINT, 130);
+        DataRows::row("SIGTERM", SIGTERM, 143);
+        DataRows::row("SIGHUP", SIGHUP, 129);
+    }
+
+    void signalEndsThePublishCleanly()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, exitCode);
+        for (int i = 0; i < 4; ++i) // long enough a zip to be hit
+            EndToEnd::writeFile(web() + u"/media/r%1.bin"_s.arg(i),
+                                DravoTest::randomBytes(2000000, quint32(i)));
+        const QString before = EndToEnd::readStoredState(m_db->location()).describe();
+        const PublishRun run = runPublish(kZipState, 30, nullptr, signal);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.errors.contains(u"stopped by"_s), qPrintable(run.errors));
+        QCOMPARE(QDir(folder(u"tmp-run"_s)).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(EndToEnd::readStoredState(m_db->location()).describe(), before);
+    }
+
+    // Without a temporary folder (and without XDG_RUNTIME_DIR, whose stand-in Qt would make in
+    // it) a command says so in one line and makes nothing, at the file system's root neither.
+    void missingTemporaryFolderIsOneLine_data()
+    {
+        DataRows::columns<QString>({"command"});
+        DataRows::row("publish", u"publish"_s);
+        DataRows::row("actionpads show", u"actionpads show"_s);
+    }
+
+    void missingTemporaryFolderIsOneLine()
+    {
+        QFETCH(QString, command);
+        const QString missing = m_db->folder() + u"/no-such-folder"_s;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TMPDIR"_s, missing);
+        environment.remove(u"XDG_RUNTIME_DIR"_s);
+        const QStringList rootBefore = QDir::root().entryList(QDir::AllEntries | QDir::Hidden);
+        const QString before = dump();
+        const AdminTool::Result result =
+            AdminTool::run(command.split(u' ') << u"--database"_s << m_db->location(), environment);
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.errorLines().size(), 1);
+        QVERIFY2(result.errors.contains(u"temporary folder "_s + missing),
+                 qPrintable(result.errors));
+        QCOMPARE(QDir::root().entryList(QDir::AllEntries | QDir::Hidden), rootBefore);
+        QVERIFY(!QFileInfo::exists(missing));
+        QCOMPARE(dump(), before);
+    }
+
+    // A database in a folder this user cannot write opens read-only: reading works, changing
+    // is refused in one line.
+    void readOnlyFolderStillReads_data()
+    {
+        DataRows::columns<QString, int, QString>({"command", "exitCode", "told"});
+        DataRows::row("actionpads show", u"actionpads show"_s, 0, u"Archive: "_s);
+        DataRows::row("actionpads verify", u"actionpads verify"_s, 0, u"is sound"_s);
+        DataRows::row("settings get", u"settings get WebBar URL"_s, 0, u"start.htm"_s);
+        DataRows::row("actionpads extract", u"actionpads extract {user}/out.zip"_s, 0, u"Wrote "_s);
+        DataRows::row("settings set", u"settings set WebBar URL x.htm"_s, 1, u"read-only"_s);
+    }
+
+    void readOnlyFolderStillReads()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, exitCode);
+        QFETCH(QString, told);
+        QCOMPARE(runPublish().exitCode, 0);
+        QProcess process;
+        QString reason;
+        QVERIFY2(prepareUnprivileged(process, folder(u"tmp-user"_s), &reason), qPrintable(reason));
+        const auto readOnly = QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(m_db->location(), readOnly));
+        QVERIFY(QFile::setPermissions(m_db->folder(), readOnly | QFile::ExeOwner | QFile::ExeGroup |
+                                                          QFile::ExeOther));
+        const auto restore = qScopeGuard([this] {
+            QFile::setPermissions(m_db->folder(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const QString before = AdminTool::databaseState(m_db->location());
+        process.start(AdminTool::program(),
+                      command.replace(u"{user}"_s, m_db->folder() + u"/user"_s).split(u' ')
+                          << u"--database"_s << m_db->location());
+        QVERIFY(process.waitForFinished());
+        const QString output = QString::fromUtf8(process.readAllStandardOutput());
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), exitCode);
+        QVERIFY2((exitCode == 0 ? output : errors).contains(told), qPrintable(output + errors));
+        QCOMPARE(errors.count(u'\n'), exitCode == 0 ? 0 : 1);
+        QCOMPARE(AdminTool::databaseState(m_db->location()), before);
     }
 
     void linksInACircleEndThePublish()
