@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace Corvane::Zip {
+
+// The CRC-32 a zip entry of the file would carry (zlib's crc32, the one libzip
+// writes), read in fixed-size blocks so that memory stays bounded whatever the
+// file's size; nullopt with `error` set when the file cannot be read.
+std::optional<quint32> fileCrc32(const QString &path, QString *error = nullptr);
+
+} // namespace Corvane::Zip
