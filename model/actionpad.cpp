@@ -192,23 +192,33 @@ void actionPad::Update()
         return;
     DravoWrapper wrapper;
 
-    QString name;
-    if (!m_PublishedFileName.isEmpty())
-        name = m_PublishedFileName;
-    else if (m_Filename != m_NewFilename)
-        name = IsInActionPadFolder() ? CurrentDisplayFileName() : m_NewFilename;
-    else
-        name = CurrentDisplayFileName(); // chosen again as it stood: store it as shown
-
+    const QString name = UpdatedName();
     VBDebug::DebugPrint(QStringLiteral("set actionpad for ") + m_Source + QStringLiteral(" To ") +
                         name);
-    if (m_Source == DatabaseSource)
-        wrapper.SetFileAttribute(QStringLiteral("defaultactionpad"), name);
-    else if (m_Source == OverviewSource)
-        wrapper.SetFileAttribute(QStringLiteral("overviewactionpad"), name);
+    const QString attribute = AttributeName();
+    if (!attribute.isEmpty())
+        wrapper.SetFileAttribute(attribute, name);
 
     m_Filename = name;
     m_IsDirty = false;
+}
+
+QString actionPad::UpdatedName() const
+{
+    if (!m_PublishedFileName.isEmpty())
+        return m_PublishedFileName;
+    if (m_Filename != m_NewFilename)
+        return IsInActionPadFolder() ? CurrentDisplayFileName() : m_NewFilename;
+    return CurrentDisplayFileName(); // chosen again as it stood: store it as shown
+}
+
+QString actionPad::AttributeName() const
+{
+    if (m_Source == DatabaseSource)
+        return QStringLiteral("defaultactionpad");
+    if (m_Source == OverviewSource)
+        return QStringLiteral("overviewactionpad");
+    return {};
 }
 
 void actionPad::RefreshTable()

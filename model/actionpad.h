@@ -68,6 +68,10 @@ public:
     // (relative to the action pad folder where it lies inside it); the database's
     // and overview's records also set their attribute of the action pad file.
     Q_INVOKABLE void Update();
+    // What Update writes for a dirty record: the name, and the attribute of the
+    // action pad file it goes to (empty for a table's record).
+    QString UpdatedName() const;
+    QString AttributeName() const;
 
 private:
     void RefreshTable();

@@ -122,8 +122,9 @@ QString ActionPadArchiver::CreateArchive()
             &ActionPadArchiver::m_Previewer_PreviewingFile);
     connect(m_Previewer.get(), &ZipComponent::ProcessCompleted, this,
             &ActionPadArchiver::m_Previewer_ProcessCompleted);
-    const QString archivePath = Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp"));
-    if (archivePath.isEmpty()) {
+    const QString archivePath =
+        m_AnalysisOnly ? QString() : Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp"));
+    if (archivePath.isEmpty() && !m_AnalysisOnly) {
         // Qt gives no temporary folder at all when TMPDIR names a missing one.
         QString folder = QDir::tempPath();
         if (folder.isEmpty())
@@ -310,7 +311,10 @@ void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qin
             if (proceed)
                 UI::SetMousePointer(kPointerHourglass);
         }
-        if (proceed) {
+        if (proceed && m_AnalysisOnly) {
+            m_Stage = Stage::Finished;
+            emit AnalysisCompleted();
+        } else if (proceed) {
             CreateZipFile();
         } else {
             m_Stage = Stage::Finished;
@@ -333,7 +337,7 @@ qint16 ActionPadArchiver::ShowDuplicatesDialog()
 {
     frmEditArchiveDuplicates dialog;
     dialog.setArchiveFiles(m_ArchiveFiles);
-    return dialog.DoModal();
+    return m_AnalysisOnly ? dialog.DefaultChoice() : dialog.DoModal();
 }
 
 void ActionPadArchiver::CreateZipFile()

@@ -1,0 +1,130 @@
+#include "publish/publishplan.h"
+
+#include "platform/runtimeerror.h"
+#include "publish/actionpadarchiver.h"
+#include "zip/filecrc.h"
+#include "zip/zipnaming.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+namespace Brimble::PublishPlan {
+
+namespace {
+
+const QString kSource = QStringLiteral("PublishPlan");
+
+QString crcText(quint32 crc)
+{
+    return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'));
+}
+
+// Runs the archiver's analysis to its end; the records it leaves.
+std::shared_ptr<ArchiveFileCollection> runAnalysis(const std::shared_ptr<ActionPadCollection> &pads)
+{
+    ActionPadArchiver archiver;
+    archiver.setAnalysisOnly(true);
+    archiver.setActionPads(pads);
+    QEventLoop loop;
+    bool completed = false;
+    bool failed = false;
+    QObject::connect(&archiver, &ActionPadArchiver::AnalysisCompleted, &loop, [&] {
+        completed = true;
+        loop.quit();
+    });
+    QObject::connect(&archiver, &ActionPadArchiver::Finished, &loop, [&] {
+        failed = true;
+        loop.quit();
+    });
+    archiver.CreateArchive();
+    if (!completed && !failed)
+        loop.exec();
+    if (!completed)
+        Corvane::Platform::raiseError(
+            Corvane::Platform::ErrorNumber::InvalidProcedureCall, kSource,
+            QStringLiteral("the analysis of the action pads ended without a result; a publish "
+                           "would fail the same way (see the message above)"));
+    return archiver.ArchiveFiles();
+}
+
+} // namespace
+
+QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
+{
+    const std::shared_ptr<ArchiveFileCollection> records = runAnalysis(pads);
+
+    // The zip step stores the records not left out, under their names made
+    // safe; of two with the same name the first is stored.
+    QVariantList entries;
+    QSet<QString> stored;
+    QSet<const ArchiveFile *> isStored;
+    qint64 totalSize = 0;
+    for (const auto &item : *records) {
+        const ArchiveFile &record = *item.second;
+        const QString name = Corvane::Zip::Naming::sanitise(record.ArchiveFilename());
+        if (record.IsExcluded() || name.isEmpty() || stored.contains(name))
+            continue;
+        stored.insert(name);
+        isStored.insert(&record);
+        const QString source = record.SourceFilename();
+        QString reason;
+        const std::optional<quint32> crc = Corvane::Zip::fileCrc32(source, &reason);
+        if (!crc)
+            Corvane::Platform::raiseError(
+                Corvane::Platform::ErrorNumber::PathFileAccessError, kSource,
+                QStringLiteral("%1 cannot be read (%2); a publish would stop there. Make it "
+                               "readable or move it out of the action pad folder")
+                    .arg(QDir::toNativeSeparators(source), reason));
+        const qint64 size = QFileInfo(source).size();
+        totalSize += size;
+        entries.append(QVariantMap{{QStringLiteral("name"), name},
+                                   {QStringLiteral("source"), source},
+                                   {QStringLiteral("size"), size},
+                                   {QStringLiteral("crc32"), crcText(*crc)}});
+    }
+
+    // The clashes: names the archiver found taken before, in any letter case.
+    QHash<QString, QList<const ArchiveFile *>> groups;
+    QStringList order;
+    for (const auto &item : *records) {
+        const QString key = item.second->ArchiveFilename().toCaseFolded();
+        QList<const ArchiveFile *> &group = groups[key];
+        if (group.size() == 1)
+            order.append(key);
+        group.append(item.second.get());
+    }
+    QVariantList clashes;
+    for (const QString &key : order) {
+        const QList<const ArchiveFile *> &group = groups.value(key);
+        QString kept;
+        QStringList left;
+        for (const ArchiveFile *record : group) {
+            if (kept.isEmpty() && isStored.contains(record))
+                kept = record->SourceFilename();
+            else if (!isStored.contains(record))
+                left.append(record->SourceFilename());
+        }
+        clashes.append(QVariantMap{{QStringLiteral("name"), group.constFirst()->ArchiveFilename()},
+                                   {QStringLiteral("kept"), kept},
+                                   {QStringLiteral("left"), left}});
+    }
+
+    // What Update writes for each record the publish leaves dirty.
+    QVariantMap attributes;
+    for (const auto &item : *pads) {
+        const actionPad &pad = *item.second;
+        if (pad.IsDirty() && !pad.AttributeName().isEmpty())
+            attributes.insert(pad.AttributeName(), pad.UpdatedName());
+    }
+
+    return {{QStringLiteral("entries"), entries},
+            {QStringLiteral("clashes"), clashes},
+            {QStringLiteral("attributes"), attributes},
+            {QStringLiteral("totalSize"), totalSize},
+            {QStringLiteral("overLimit"), totalSize > kArchiveSizeLimit}};
+}
+
+} // namespace Brimble::PublishPlan
