@@ -115,11 +115,28 @@ void createVersion2(Engine &engine)
     }
 }
 
+// Version 3: the record of the last publish, kept with the archive (see
+// PublishRecord): when, its counts against the archive it replaced, and its
+// entries' names and CRCs.
+void createVersion3(Engine &engine)
+{
+    run(engine, {
+                    QStringLiteral("CREATE TABLE actionpad_publish ("
+                                   " id INTEGER PRIMARY KEY CHECK (id = 1),"
+                                   " published_at BIGINT NOT NULL," // ms since the epoch, UTC
+                                   " entry_count BIGINT NOT NULL,"
+                                   " added BIGINT NOT NULL,"
+                                   " changed BIGINT NOT NULL,"
+                                   " removed BIGINT NOT NULL,"
+                                   " listing %BLOB% NOT NULL)"),
+                });
+}
+
 } // namespace
 
 int latestVersion()
 {
-    return 2;
+    return 3;
 }
 
 QString product()
@@ -140,6 +157,9 @@ void applyStep(Engine &engine, int fromVersion)
         break;
     case 1:
         createVersion2(engine);
+        break;
+    case 2:
+        createVersion3(engine);
         break;
     default:
         break;

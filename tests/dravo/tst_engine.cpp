@@ -101,12 +101,13 @@ private slots:
             auto engine = Engine::create(db.location());
             Corvane::Dravo::TableCatalog(*engine).add({7, "Orders", {}, {}, 7, {}});
             engine->execute("DROP TABLE server_cache");
+            engine->execute("DROP TABLE actionpad_publish");
             if (engine->isPostgreSql())
                 engine->execute("DROP FUNCTION qsp_refreshqdc()");
             engine->execute("UPDATE corvane_schema SET version = 1");
         }
         auto engine = Engine::open(db.location());
-        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), 2);
+        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), Engine::schemaVersion());
         Corvane::Dravo::ServerCache cache(*engine);
         cache.refresh();
         QCOMPARE(cache.generation(), 1);
