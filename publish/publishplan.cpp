@@ -1,5 +1,6 @@
 #include "publish/publishplan.h"
 
+#include "platform/paths.h"
 #include "platform/runtimeerror.h"
 #include "publish/actionpadarchiver.h"
 #include "zip/filecrc.h"
@@ -70,15 +71,18 @@ QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
         stored.insert(name);
         isStored.insert(&record);
         const QString source = record.SourceFilename();
+        // Reported in the spelling of the pad's (lower-cased) location: read
+        // the file that spelling finds, as the zip step does.
+        const QString file = Corvane::Platform::Paths::resolveCase(source);
         QString reason;
-        const std::optional<quint32> crc = Corvane::Zip::fileCrc32(source, &reason);
+        const std::optional<quint32> crc = Corvane::Zip::fileCrc32(file, &reason);
         if (!crc)
             Corvane::Platform::raiseError(
                 Corvane::Platform::ErrorNumber::PathFileAccessError, kSource,
                 QStringLiteral("%1 cannot be read (%2); a publish would stop there. Make it "
                                "readable or move it out of the action pad folder")
                     .arg(QDir::toNativeSeparators(source), reason));
-        const qint64 size = QFileInfo(source).size();
+        const qint64 size = QFileInfo(file).size();
         totalSize += size;
         entries.append(QVariantMap{{QStringLiteral("name"), name},
                                    {QStringLiteral("source"), source},
