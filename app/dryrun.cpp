@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
@@ -16,125 +17,123 @@ const QString Changed = QStringLiteral("changed");
 const QString Unchanged = QStringLiteral("unchanged");
 } // namespace State
 
-QString native(const QJsonValue &path)
-{
-    return QDir::toNativeSeparators(path.toString());
-}
-
 } // namespace
 
 DryRunReport::DryRunReport(const QVariantMap &plan,
                            const std::optional<QHash<QString, quint32>> &stored,
                            const QHash<QString, QString> &storedAttributes)
+    : m_clashes(plan.value(QStringLiteral("clashes")).toList())
+    , m_attributes(plan.value(QStringLiteral("attributes")).toMap())
+    , m_totalSize(plan.value(QStringLiteral("totalSize")).toLongLong())
+    , m_overLimit(plan.value(QStringLiteral("overLimit")).toBool())
 {
     const QHash<QString, quint32> before = stored.value_or(QHash<QString, quint32>());
-    QJsonArray entries;
+    const QVariantList planned = plan.value(QStringLiteral("entries")).toList();
     QSet<QString> names;
-    for (const QVariant &value : plan.value(QStringLiteral("entries")).toList()) {
-        QJsonObject entry = QJsonObject::fromVariantMap(value.toMap());
-        const QString name = entry.value(QStringLiteral("name")).toString();
-        names.insert(name);
-        const auto old = before.constFind(name);
-        QString state = State::Unchanged;
+    names.reserve(planned.size());
+    m_entries.reserve(planned.size());
+    for (const QVariant &value : planned) {
+        const QVariantMap map = value.toMap();
+        Entry entry{map.value(QStringLiteral("name")).toString(),
+                    map.value(QStringLiteral("source")).toString(),
+                    map.value(QStringLiteral("size")).toLongLong(),
+                    map.value(QStringLiteral("crc32")).toString(), State::Unchanged};
+        names.insert(entry.name);
+        const auto old = before.constFind(entry.name);
         if (old == before.cend()) {
-            state = State::Added;
+            entry.state = State::Added;
             ++m_added;
-        } else if (QStringLiteral("%1").arg(old.value(), 8, 16, QLatin1Char('0')) !=
-                   entry.value(QStringLiteral("crc32")).toString()) {
-            state = State::Changed;
+        } else if (old.value() != entry.crc32.toUInt(nullptr, 16)) {
+            entry.state = State::Changed;
             ++m_changed;
         } else {
             ++m_unchanged;
         }
-        entry.insert(QStringLiteral("state"), state);
-        entries.append(entry);
+        m_entries.append(entry);
     }
 
-    QStringList removed;
     for (auto it = before.cbegin(); it != before.cend(); ++it) {
         if (!names.contains(it.key()))
-            removed.append(it.key());
+            m_removed.append(it.key());
     }
-    std::sort(removed.begin(), removed.end());
+    std::sort(m_removed.begin(), m_removed.end());
 
     // The attributes a publish writes; the others stay as they are.
-    const QVariantMap attributes = plan.value(QStringLiteral("attributes")).toMap();
-    QJsonObject attributeChanges;
-    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
+    for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it) {
         const auto old = storedAttributes.constFind(it.key());
         if (old != storedAttributes.cend() && old.value() == it.value().toString())
             continue;
-        attributeChanges.insert(
+        m_attributeChanges.insert(
             it.key(),
             QJsonObject{{QStringLiteral("from"),
                          old == storedAttributes.cend() ? QJsonValue() : QJsonValue(old.value())},
                         {QStringLiteral("to"), it.value().toString()}});
     }
-
-    m_json = QJsonObject{
-        {QStringLiteral("entries"), entries},
-        {QStringLiteral("removed"), QJsonArray::fromStringList(removed)},
-        {QStringLiteral("clashes"),
-         QJsonArray::fromVariantList(plan.value(QStringLiteral("clashes")).toList())},
-        {QStringLiteral("attributes"), QJsonObject::fromVariantMap(attributes)},
-        {QStringLiteral("attributeChanges"), attributeChanges},
-        {QStringLiteral("totalSize"), plan.value(QStringLiteral("totalSize")).toLongLong()},
-        {QStringLiteral("overLimit"), plan.value(QStringLiteral("overLimit")).toBool()},
-    };
 }
 
 bool DryRunReport::hasChanges() const
 {
-    return m_added > 0 || m_changed > 0 ||
-           !m_json.value(QStringLiteral("removed")).toArray().isEmpty() ||
-           !m_json.value(QStringLiteral("attributeChanges")).toObject().isEmpty();
+    return m_added > 0 || m_changed > 0 || !m_removed.isEmpty() || !m_attributeChanges.isEmpty();
+}
+
+QJsonObject DryRunReport::json() const
+{
+    QJsonArray entries;
+    for (const Entry &entry : m_entries)
+        entries.append(QJsonObject{{QStringLiteral("name"), entry.name},
+                                   {QStringLiteral("source"), entry.source},
+                                   {QStringLiteral("size"), entry.size},
+                                   {QStringLiteral("crc32"), entry.crc32},
+                                   {QStringLiteral("state"), entry.state}});
+    return QJsonObject{
+        {QStringLiteral("entries"), entries},
+        {QStringLiteral("removed"), QJsonArray::fromStringList(m_removed)},
+        {QStringLiteral("clashes"), QJsonArray::fromVariantList(m_clashes)},
+        {QStringLiteral("attributes"), QJsonObject::fromVariantMap(m_attributes)},
+        {QStringLiteral("attributeChanges"), m_attributeChanges},
+        {QStringLiteral("totalSize"), m_totalSize},
+        {QStringLiteral("overLimit"), m_overLimit},
+    };
 }
 
 void DryRunReport::printText(QTextStream &out) const
 {
-    const QJsonArray entries = m_json.value(QStringLiteral("entries")).toArray();
-    const QJsonArray removed = m_json.value(QStringLiteral("removed")).toArray();
     out << "Entries:\n";
-    for (const QJsonValue &value : entries) {
-        const QJsonObject entry = value.toObject();
+    for (const Entry &entry : m_entries)
         out << QStringLiteral("  %1 %2  %3  <- %4\n")
-                   .arg(entry.value(QStringLiteral("state")).toString(), -9)
-                   .arg(entry.value(QStringLiteral("size")).toInteger(), 10)
-                   .arg(entry.value(QStringLiteral("name")).toString(),
-                        native(entry.value(QStringLiteral("source"))));
-    }
-    for (const QJsonValue &name : removed)
+                   .arg(entry.state, -9)
+                   .arg(entry.size, 10)
+                   .arg(entry.name, QDir::toNativeSeparators(entry.source));
+    for (const QString &name : m_removed)
         out << QStringLiteral("  %1 %2  %3\n")
                    .arg(QStringLiteral("removed"), -9)
                    .arg(QString(), 10)
-                   .arg(name.toString());
+                   .arg(name);
 
-    const QJsonArray clashes = m_json.value(QStringLiteral("clashes")).toArray();
-    if (!clashes.isEmpty()) {
+    if (!m_clashes.isEmpty()) {
         out << "Clashes (the duplicates dialog's default choice):\n";
-        for (const QJsonValue &value : clashes) {
-            const QJsonObject clash = value.toObject();
+        for (const QVariant &value : m_clashes) {
+            const QVariantMap clash = value.toMap();
             QStringList left;
-            for (const QJsonValue &source : clash.value(QStringLiteral("left")).toArray())
-                left.append(native(source));
+            for (const QString &source : clash.value(QStringLiteral("left")).toStringList())
+                left.append(QDir::toNativeSeparators(source));
             out << "  " << clash.value(QStringLiteral("name")).toString() << ": keeps "
-                << native(clash.value(QStringLiteral("kept"))) << ", leaves out "
+                << QDir::toNativeSeparators(clash.value(QStringLiteral("kept")).toString())
+                << ", leaves out "
                 << (left.isEmpty() ? QStringLiteral("nothing") : left.join(QStringLiteral(", ")))
                 << '\n';
         }
     }
 
-    const QJsonObject attributes = m_json.value(QStringLiteral("attributes")).toObject();
-    const QJsonObject changes = m_json.value(QStringLiteral("attributeChanges")).toObject();
     out << "Attributes:";
-    if (attributes.isEmpty())
+    if (m_attributes.isEmpty())
         out << " none written";
     out << '\n';
-    for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it) {
+    for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it) {
         out << "  " << it.key() << " = " << it.value().toString();
-        if (changes.contains(it.key())) {
+        if (m_attributeChanges.contains(it.key())) {
             const QJsonValue from =
-                changes.value(it.key()).toObject().value(QStringLiteral("from"));
+                m_attributeChanges.value(it.key()).toObject().value(QStringLiteral("from"));
             out << (from.isNull() ? QStringLiteral("  (new)")
                                   : QStringLiteral("  (was %1)").arg(from.toString()));
         } else {
@@ -143,18 +142,17 @@ void DryRunReport::printText(QTextStream &out) const
         out << '\n';
     }
 
-    const qint64 totalSize = m_json.value(QStringLiteral("totalSize")).toInteger();
-    out << "Total: " << entries.size() << " files, " << totalSize << " bytes";
-    if (m_json.value(QStringLiteral("overLimit")).toBool())
-        out << "; over 10 MB: a publish asks before storing the archive";
+    out << "Total: " << m_entries.size() << " files, " << m_totalSize << " bytes";
+    if (m_overLimit)
+        out << "; over 10 MB: a publish may ask before storing the archive";
     out << '\n';
     out << QStringLiteral("Changes: %1 added, %2 changed, %3 unchanged, %4 removed, %5 "
                           "attribute(s) changed\n")
                .arg(m_added)
                .arg(m_changed)
                .arg(m_unchanged)
-               .arg(removed.size())
-               .arg(changes.size());
+               .arg(m_removed.size())
+               .arg(m_attributeChanges.size());
     out << "Dry run: nothing was stored.\n";
 }
 

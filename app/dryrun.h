@@ -2,7 +2,9 @@
 
 #include <QHash>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <optional>
@@ -26,11 +28,26 @@ public:
 
     // The object of --json: entries [{name, source, size, crc32, state}],
     // removed, clashes, attributes, attributeChanges, totalSize, overLimit.
-    const QJsonObject &json() const { return m_json; }
+    QJsonObject json() const;
     void printText(QTextStream &out) const;
 
 private:
-    QJsonObject m_json;
+    struct Entry
+    {
+        QString name;
+        QString source;
+        qint64 size = 0;
+        QString crc32;
+        QString state;
+    };
+
+    QList<Entry> m_entries;
+    QStringList m_removed;
+    QVariantList m_clashes;
+    QVariantMap m_attributes;
+    QJsonObject m_attributeChanges; // name -> {from (null when new), to}
+    qint64 m_totalSize = 0;
+    bool m_overLimit = false;
     qint64 m_added = 0;
     qint64 m_changed = 0;
     qint64 m_unchanged = 0;

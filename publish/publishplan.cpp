@@ -8,9 +8,12 @@
 
 #include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
 
 namespace Brimble::PublishPlan {
 
@@ -51,6 +54,51 @@ std::shared_ptr<ArchiveFileCollection> runAnalysis(const std::shared_ptr<ActionP
     return archiver.ArchiveFiles();
 }
 
+// One file to store, and what reading it gave.
+struct Summed
+{
+    QString name;
+    QString source;
+    std::optional<quint32> crc;
+    qint64 size = 0;
+    QString reason;
+};
+
+void sumFile(Summed &file)
+{
+    file.crc = Corvane::Zip::fileCrc32(file.source, &file.size, &file.reason);
+    if (file.crc)
+        return;
+    // Reported in the spelling of the pad's (lower-cased) location: where that
+    // spelling is not on disk, read the file it finds, as the zip step does.
+    const QString resolved = Corvane::Platform::Paths::resolveCase(file.source);
+    if (resolved != file.source)
+        file.crc = Corvane::Zip::fileCrc32(resolved, &file.size, &file.reason);
+}
+
+// Reading many small files is mostly waiting for the system: the files are
+// shared out in contiguous runs over the machine's threads.
+void sumFiles(QList<Summed> &files)
+{
+    const qsizetype threads = std::max(1, QThread::idealThreadCount());
+    const qsizetype run = (files.size() + threads - 1) / threads;
+    if (threads == 1 || files.size() < 64) {
+        for (Summed &file : files)
+            sumFile(file);
+        return;
+    }
+    QThreadPool pool;
+    pool.setMaxThreadCount(static_cast<int>(threads));
+    for (qsizetype first = 0; first < files.size(); first += run) {
+        const qsizetype last = std::min(files.size(), first + run);
+        pool.start([&files, first, last] {
+            for (qsizetype i = first; i < last; ++i)
+                sumFile(files[i]);
+        });
+    }
+    pool.waitForDone();
+}
+
 } // namespace
 
 QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
@@ -59,10 +107,9 @@ QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
 
     // The zip step stores the records not left out, under their names made
     // safe; of two with the same name the first is stored.
-    QVariantList entries;
+    QList<Summed> files;
     QSet<QString> stored;
     QSet<const ArchiveFile *> isStored;
-    qint64 totalSize = 0;
     for (const auto &item : *records) {
         const ArchiveFile &record = *item.second;
         const QString name = Corvane::Zip::Naming::sanitise(record.ArchiveFilename());
@@ -70,24 +117,28 @@ QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
             continue;
         stored.insert(name);
         isStored.insert(&record);
-        const QString source = record.SourceFilename();
-        // Reported in the spelling of the pad's (lower-cased) location: read
-        // the file that spelling finds, as the zip step does.
-        const QString file = Corvane::Platform::Paths::resolveCase(source);
-        QString reason;
-        const std::optional<quint32> crc = Corvane::Zip::fileCrc32(file, &reason);
-        if (!crc)
+        Summed file;
+        file.name = name;
+        file.source = record.SourceFilename();
+        files.append(file);
+    }
+    sumFiles(files);
+
+    QVariantList entries;
+    qint64 totalSize = 0;
+    for (const Summed &file : std::as_const(files)) {
+        // The first file that cannot be read, in the order the zip step reads them.
+        if (!file.crc)
             Corvane::Platform::raiseError(
                 Corvane::Platform::ErrorNumber::PathFileAccessError, kSource,
                 QStringLiteral("%1 cannot be read (%2); a publish would stop there. Make it "
                                "readable or move it out of the action pad folder")
-                    .arg(QDir::toNativeSeparators(source), reason));
-        const qint64 size = QFileInfo(file).size();
-        totalSize += size;
-        entries.append(QVariantMap{{QStringLiteral("name"), name},
-                                   {QStringLiteral("source"), source},
-                                   {QStringLiteral("size"), size},
-                                   {QStringLiteral("crc32"), crcText(*crc)}});
+                    .arg(QDir::toNativeSeparators(file.source), file.reason));
+        totalSize += file.size;
+        entries.append(QVariantMap{{QStringLiteral("name"), file.name},
+                                   {QStringLiteral("source"), file.source},
+                                   {QStringLiteral("size"), file.size},
+                                   {QStringLiteral("crc32"), crcText(*file.crc)}});
     }
 
     // The clashes: names the archiver found taken before, in any letter case.

@@ -9,6 +9,8 @@ namespace Corvane::Zip {
 // The CRC-32 a zip entry of the file would carry (zlib's crc32, the one libzip
 // writes), read in fixed-size blocks so that memory stays bounded whatever the
 // file's size; nullopt with `error` set when the file cannot be read.
-std::optional<quint32> fileCrc32(const QString &path, QString *error = nullptr);
+// `size` gets the number of bytes read.
+std::optional<quint32> fileCrc32(const QString &path, qint64 *size = nullptr,
+                                 QString *error = nullptr);
 
 } // namespace Corvane::Zip
