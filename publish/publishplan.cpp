@@ -87,13 +87,15 @@ void sumFiles(QList<Summed> &files)
             sumFile(file);
         return;
     }
+    // Detached once, here: the threads only write their own elements.
+    Summed *const data = files.data();
     QThreadPool pool;
     pool.setMaxThreadCount(static_cast<int>(threads));
     for (qsizetype first = 0; first < files.size(); first += run) {
         const qsizetype last = std::min(files.size(), first + run);
-        pool.start([&files, first, last] {
+        pool.start([data, first, last] {
             for (qsizetype i = first; i < last; ++i)
-                sumFile(files[i]);
+                sumFile(data[i]);
         });
     }
     pool.waitForDone();
