@@ -23,6 +23,7 @@ DryRunReport::DryRunReport(const QVariantMap &plan,
                            const std::optional<QHash<QString, quint32>> &stored,
                            const QHash<QString, QString> &storedAttributes)
     : m_clashes(plan.value(QStringLiteral("clashes")).toList())
+    , m_skippedLinks(plan.value(QStringLiteral("skippedLinks")).toStringList())
     , m_attributes(plan.value(QStringLiteral("attributes")).toMap())
     , m_totalSize(plan.value(QStringLiteral("totalSize")).toLongLong())
     , m_overLimit(plan.value(QStringLiteral("overLimit")).toBool())
@@ -58,16 +59,19 @@ DryRunReport::DryRunReport(const QVariantMap &plan,
     }
     std::sort(m_removed.begin(), m_removed.end());
 
-    // The attributes a publish writes; the others stay as they are.
+    // The attributes a publish writes (null: removes); the others stay as they are.
+    const auto value = [](const std::optional<QString> &text) {
+        return text ? QJsonValue(*text) : QJsonValue();
+    };
     for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it) {
         const auto old = storedAttributes.constFind(it.key());
-        if (old != storedAttributes.cend() && old.value() == it.value().toString())
-            continue;
-        m_attributeChanges.insert(
-            it.key(),
-            QJsonObject{{QStringLiteral("from"),
-                         old == storedAttributes.cend() ? QJsonValue() : QJsonValue(old.value())},
-                        {QStringLiteral("to"), it.value().toString()}});
+        const std::optional<QString> from =
+            old == storedAttributes.cend() ? std::nullopt : std::optional<QString>(old.value());
+        const std::optional<QString> to =
+            it.value().isNull() ? std::nullopt : std::optional<QString>(it.value().toString());
+        if (from != to)
+            m_attributeChanges.insert(it.key(), QJsonObject{{QStringLiteral("from"), value(from)},
+                                                            {QStringLiteral("to"), value(to)}});
     }
 }
 
@@ -89,6 +93,7 @@ QJsonObject DryRunReport::json() const
         {QStringLiteral("entries"), entries},
         {QStringLiteral("removed"), QJsonArray::fromStringList(m_removed)},
         {QStringLiteral("clashes"), QJsonArray::fromVariantList(m_clashes)},
+        {QStringLiteral("skippedLinks"), QJsonArray::fromStringList(m_skippedLinks)},
         {QStringLiteral("attributes"), QJsonObject::fromVariantMap(m_attributes)},
         {QStringLiteral("attributeChanges"), m_attributeChanges},
         {QStringLiteral("totalSize"), m_totalSize},
@@ -125,19 +130,30 @@ void DryRunReport::printText(QTextStream &out) const
         }
     }
 
+    if (!m_skippedLinks.isEmpty()) {
+        out << "Skipped links (they lead outside the pad folders):\n";
+        for (const QString &link : m_skippedLinks)
+            out << "  " << link << '\n';
+    }
+
     out << "Attributes:";
     if (m_attributes.isEmpty())
         out << " none written";
     out << '\n';
     for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it) {
-        out << "  " << it.key() << " = " << it.value().toString();
+        // A removed attribute has no value: "absent" when it is not stored either.
+        const bool removed = it.value().isNull();
+        const QString written =
+            removed ? QStringLiteral(" removed") : QStringLiteral(" = ") + it.value().toString();
+        out << "  " << it.key();
         if (m_attributeChanges.contains(it.key())) {
             const QJsonValue from =
                 m_attributeChanges.value(it.key()).toObject().value(QStringLiteral("from"));
-            out << (from.isNull() ? QStringLiteral("  (new)")
+            out << written
+                << (from.isNull() ? QStringLiteral("  (new)")
                                   : QStringLiteral("  (was %1)").arg(from.toString()));
         } else {
-            out << "  (unchanged)";
+            out << (removed ? QStringLiteral(" absent") : written) << "  (unchanged)";
         }
         out << '\n';
     }

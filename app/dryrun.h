@@ -27,7 +27,8 @@ public:
     bool hasChanges() const;
 
     // The object of --json: entries [{name, source, size, crc32, state}],
-    // removed, clashes, attributes, attributeChanges, totalSize, overLimit.
+    // removed, clashes, skippedLinks, attributes (null: removed),
+    // attributeChanges ({from, to}, null where absent), totalSize, overLimit.
     QJsonObject json() const;
     void printText(QTextStream &out) const;
 
@@ -44,6 +45,7 @@ private:
     QList<Entry> m_entries;
     QStringList m_removed;
     QVariantList m_clashes;
+    QStringList m_skippedLinks;
     QVariantMap m_attributes;
     QJsonObject m_attributeChanges; // name -> {from (null when new), to}
     qint64 m_totalSize = 0;

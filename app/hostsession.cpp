@@ -6,6 +6,7 @@
 #include "dravo/engine.h"
 #include "host/impl/database.h"
 #include "host/impl/hostclasses.h"
+#include "host/impl/hosttranslations.h"
 
 #include <QDir>
 
@@ -17,6 +18,8 @@ HostSession::HostSession(const Invocation &invocation, bool unattended)
     m_application.setUnattended(unattended);
     if (invocation.has(QStringLiteral("language")))
         m_application.setLanguage(invocation.value(QStringLiteral("language")));
+    // The host's texts and Qt's own buttons in the language the add-ins speak.
+    Host::HostTranslations::install(m_application.Language());
     m_application.setDatabase(
         std::make_unique<Host::Database>(openExistingDatabase(invocation.database)));
     // Action pad locations may be relative to the web folder, and the add-in

@@ -9,16 +9,21 @@
 #include "publishcommand.h"
 
 #include "host/impl/mainwindow.h"
+#include "platform/debugoutput.h"
+#include "host/impl/webbarview.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 #if defined(Q_OS_UNIX)
 #include <unistd.h>
@@ -59,12 +64,37 @@ void ensureRuntimeFolder()
 #endif
 }
 
-int runGui(int &argc, char **argv, const Admin::Invocation &invocation)
+int runGui(int &argc, char **argv, Admin::Invocation invocation)
 {
     ensureRuntimeFolder();
+    // The add-in's debug lines are for a debugger: they reach standard error
+    // only when asked for, as with publish.
+    if (qEnvironmentVariable("CORVANE_DEBUG_OUTPUT") != QLatin1String("stderr"))
+        Platform::setDebugOutputSink([](const QByteArray &) {});
+    Host::WebBarView::prepareApplication();
     QApplication application(argc, argv);
-    Admin::HostSession session(invocation, false);
-    Host::MainWindow window(session.application());
+    // Without --database (started from the desktop menu) the window asks for
+    // the file, and says in a message box, not only on a terminal, why it
+    // cannot open it.
+    const bool asked = invocation.database.isEmpty();
+    if (asked) {
+        invocation.database = QFileDialog::getOpenFileName(
+            nullptr, QObject::tr("Open a Corvane database"), QDir::homePath(),
+            QObject::tr("Corvane databases (*.db *.sqlite *.sqlite3);;All files (*)"));
+        if (invocation.database.isEmpty())
+            return 0;
+    }
+    std::unique_ptr<Admin::HostSession> session;
+    try {
+        session = std::make_unique<Admin::HostSession>(invocation, false);
+    } catch (const Platform::RuntimeError &error) {
+        if (!asked)
+            throw;
+        printError(error);
+        QMessageBox::critical(nullptr, Host::Application::title(), error.description());
+        return 1;
+    }
+    Host::MainWindow window(session->application());
     window.show();
     return application.exec();
 }

@@ -174,7 +174,8 @@ int PublishCommand::run(int &argc, char **argv, const Invocation &invocation)
         fail(Platform::ErrorNumber::CannotCreateObject,
              QStringLiteral("no configuration page publishes action pads: is the add-in "
                             "(libcorvane-brimble) in %1 and connected?")
-                 .arg(QDir::toNativeSeparators(session.addins().folder())));
+                 .arg(QDir::toNativeSeparators(
+                     session.addins().folders().join(QStringLiteral(", ")))));
     dialog.setCurrentPage(page);
 
     const bool dryRun = invocation.has(QStringLiteral("dry-run"));

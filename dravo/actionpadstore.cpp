@@ -122,6 +122,14 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
                     Platform::raiseError(InvalidProcedureCall, Internal::errorSource(),
                                          QStringLiteral("an attribute of the action pad file "
                                                         "needs a name"));
+                if (it.value().isEmpty()) {
+                    Internal::Query remove(
+                        m_engine,
+                        QStringLiteral("DELETE FROM actionpad_attribute WHERE name_key = ?"),
+                        QStringLiteral("remove an attribute of the action pad file"));
+                    remove.bind(it.key().toCaseFolded()).exec();
+                    continue;
+                }
                 upsert.bind(it.key().toCaseFolded()).bind(it.key()).bind(it.value()).exec();
             }
         }

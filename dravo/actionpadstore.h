@@ -33,8 +33,8 @@ public:
     QHash<QString, QString> attributes();
 
     // One transaction: replaces the content with the file at `contentPath`
-    // (when given) and sets the attributes (when any). Either everything
-    // changes or nothing does. Error 53 when the file is missing.
+    // (when given) and sets the attributes (when any; an empty value removes
+    // the attribute). Either everything changes or nothing does. Error 53 when the file is missing.
     void save(const std::optional<QString> &contentPath, const QHash<QString, QString> &attributes);
 
     // Bytes a chunk holds (the last one may hold fewer). Moving one chunk

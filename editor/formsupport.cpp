@@ -5,6 +5,7 @@
 #include "platform/runtimeerror.h"
 #include "platform/twips.h"
 
+#include <QLayout>
 #include <QWidget>
 
 using Corvane::Platform::Twips::toPixels;
@@ -24,15 +25,23 @@ QFont designFont()
     return font;
 }
 
-void place(QWidget *control, float left, float top, float width, float height)
-{
-    control->setGeometry(toPixels(left, control), toPixels(top, control), toPixels(width, control),
-                         toPixels(height, control));
-}
-
 void resizeClient(QWidget *window, float width, float height)
 {
     window->resize(toPixels(width, window), toPixels(height, window));
+}
+
+void setDesignMinimum(QWidget *control, float width, float height)
+{
+    const QSize design(toPixels(width, control), toPixels(height, control));
+    control->setMinimumSize(design.expandedTo(control->minimumSizeHint()));
+}
+
+void setDesignMargins(QLayout *layout, const QWidget *widget, float left, float top, float right,
+                      float bottom, float spacing)
+{
+    layout->setContentsMargins(toPixels(left, widget), toPixels(top, widget),
+                               toPixels(right, widget), toPixels(bottom, widget));
+    layout->setSpacing(toPixels(spacing, widget));
 }
 
 QString errorDescription(const std::exception &error)

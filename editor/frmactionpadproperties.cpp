@@ -6,13 +6,19 @@
 #include "editor/formsupport.h"
 #include "host/api/application.h"
 #include "platform/paths.h"
+#include "platform/twips.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace Brimble {
 
@@ -26,27 +32,27 @@ using ResourceManager::GetText;
 const QString kSection = QStringLiteral("frmActionPadProperties");
 
 template <typename Control>
-Control *makeControl(QWidget *parent, const char *name, float left, float top, float width,
-                     float height)
+Control *makeControl(QWidget *parent, const char *name, float width, float height)
 {
     auto *control = new Control(parent);
     control->setObjectName(QLatin1String(name));
-    FormSupport::place(control, left, top, width, height);
+    FormSupport::setDesignMinimum(control, width, height);
     return control;
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, float left, float top, float width,
-                  float height)
+QLabel *makeLabel(QWidget *parent, const char *name, float width, float height)
 {
-    QLabel *label = makeControl<QLabel>(parent, name, left, top, width, height);
+    QLabel *label = makeControl<QLabel>(parent, name, width, height);
     label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     label->setText(QLatin1String(name));
     return label;
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, float left, float top)
+QPushButton *makeButton(QWidget *parent, const char *name)
 {
-    QPushButton *button = makeControl<QPushButton>(parent, name, left, top, 1095, 345);
+    QPushButton *button = makeControl<QPushButton>(parent, name, 1095, 345);
     button->setText(QLatin1String(name));
     return button;
 }
@@ -60,19 +66,45 @@ frmActionPadProperties::frmActionPadProperties(QWidget *parent)
     setFont(FormSupport::designFont());
     FormSupport::resizeClient(this, 8025, 3495);
 
-    // Created in tab order.
-    lblTableActionPad = makeLabel(this, "lblTableActionPad", 120, 120, 4335, 195);
-    lblTable = makeLabel(this, "lblTable", 120, 120, 6555, 195);
-    tbActionPad = makeControl<QLineEdit>(this, "tbActionPad", 120, 360, 6555, 315);
-    lblRelativeTo = makeLabel(this, "lblRelativeTo", 120, 720, 6555, 195);
-    tbRelativeTo = makeControl<QLineEdit>(this, "tbRelativeTo", 120, 960, 6555, 285);
-    cmdOK = makeButton(this, "cmdOK", 6840, 120);
+    // Created in tab order. The design sizes (twips) are the minimum; a
+    // control grows when its text needs more, and the dialog with it.
+    lblTableActionPad = makeLabel(this, "lblTableActionPad", 4335, 195);
+    // At the same place as lblTableActionPad, which names what the text box
+    // holds: only that one is shown.
+    lblTable = makeLabel(this, "lblTable", 6555, 195);
+    lblTable->hide();
+    tbActionPad = makeControl<QLineEdit>(this, "tbActionPad", 6555, 315);
+    lblRelativeTo = makeLabel(this, "lblRelativeTo", 6555, 195);
+    tbRelativeTo = makeControl<QLineEdit>(this, "tbRelativeTo", 6555, 285);
+    cmdOK = makeButton(this, "cmdOK");
     cmdOK->setDefault(true);
-    cmdCancel = makeButton(this, "cmdCancel", 6840, 540);
-    cmdBrowseForInspector = makeButton(this, "cmdBrowseForInspector", 6840, 1020);
-    frmHelp = makeControl<QGroupBox>(this, "frmHelp", 120, 1440, 7815, 1935);
+    cmdCancel = makeButton(this, "cmdCancel");
+    cmdBrowseForInspector = makeButton(this, "cmdBrowseForInspector");
+    frmHelp = new QGroupBox(this);
+    frmHelp->setObjectName(QStringLiteral("frmHelp"));
     frmHelp->setTitle(QStringLiteral("frmHelp"));
-    tbDescription = makeControl<QPlainTextEdit>(frmHelp, "tbDescription", 120, 240, 7575, 1575);
+    tbDescription = makeControl<QPlainTextEdit>(frmHelp, "tbDescription", 7575, 1575);
+    tbDescription->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+    // The texts left, the buttons right, the help below; the text boxes and
+    // the help take what the dialog grows by.
+    auto *grid = new QGridLayout(this);
+    FormSupport::setDesignMargins(grid, this, 120, 120, 90, 120, 45);
+    grid->setHorizontalSpacing(Corvane::Platform::Twips::toPixels(165, this));
+    grid->addWidget(lblTableActionPad, 0, 0);
+    grid->addWidget(lblTable, 0, 0);
+    grid->addWidget(tbActionPad, 1, 0);
+    grid->addWidget(lblRelativeTo, 2, 0);
+    grid->addWidget(tbRelativeTo, 3, 0);
+    grid->addWidget(cmdOK, 0, 1, Qt::AlignTop);
+    grid->addWidget(cmdCancel, 1, 1, 2, 1, Qt::AlignTop);
+    grid->addWidget(cmdBrowseForInspector, 3, 1, Qt::AlignVCenter);
+    grid->addWidget(frmHelp, 4, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(4, 1);
+    auto *helpLayout = new QVBoxLayout(frmHelp);
+    FormSupport::setDesignMargins(helpLayout, this, 120, 0, 120, 120, 0);
+    helpLayout->addWidget(tbDescription);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmActionPadProperties::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmActionPadProperties::cmdCancel_Click);
@@ -121,6 +153,22 @@ void frmActionPadProperties::Form_Load()
                                     .replace(QStringLiteral("{vbNewLine}"), QStringLiteral("\r\n"));
     tbDescription->setPlainText(description);
     UI::LockTextBox(tbDescription);
+    FitDescription();
+}
+
+void frmActionPadProperties::FitDescription()
+{
+    // The whole description shows without scrolling at the design width; a
+    // wider dialog only leaves room below it.
+    const int margins =
+        2 * (tbDescription->frameWidth() + qCeil(tbDescription->document()->documentMargin()));
+    const int width = Corvane::Platform::Twips::toPixels(7575, this) - margins;
+    const QRect text = tbDescription->fontMetrics().boundingRect(
+        QRect(0, 0, width, 1 << 20), Qt::TextWordWrap | Qt::TextWrapAnywhere,
+        tbDescription->toPlainText());
+    tbDescription->setMinimumHeight(
+        std::max(Corvane::Platform::Twips::toPixels(1575, this),
+                 text.height() + margins + tbDescription->fontMetrics().lineSpacing()));
 }
 
 void frmActionPadProperties::LocalizeControls()
@@ -133,6 +181,8 @@ void frmActionPadProperties::LocalizeControls()
     frmHelp->setTitle(GetText(QStringLiteral("frmHelp"), kSection));
     cmdOK->setText(GetText(QStringLiteral("OK"), QString()));
     cmdCancel->setText(GetText(QStringLiteral("Cancel"), QString()));
+    for (QPushButton *button : {cmdOK, cmdCancel, cmdBrowseForInspector})
+        FormSupport::setDesignMinimum(button, 1095, 345);
 }
 
 QString frmActionPadProperties::ResolvingFolder() const

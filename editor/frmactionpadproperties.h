@@ -55,6 +55,8 @@ private slots:
 private:
     void Form_Load();
     void LocalizeControls();
+    // Makes the description text box tall enough for its whole text.
+    void FitDescription();
     bool ValidateActionPad(const QString &name) const;
     QString ResolvingFolder() const;
 

@@ -6,7 +6,10 @@
 #include "platform/latebinding.h"
 #include "platform/programsettings.h"
 #include "platform/runtimeerror.h"
+#include "platform/twips.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,8 +18,6 @@
 namespace Brimble {
 
 namespace {
-
-using FormSupport::place;
 
 // The page as the registry serves it, or constructed here when its class is
 // not registered (or its library cannot serve it).
@@ -40,21 +41,22 @@ QWidget *createPage(QWidget *parent)
     return new ucActionPadEditor(parent);
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const char *caption, float top)
+QPushButton *makeButton(QWidget *parent, const char *name, const char *caption)
 {
     auto *button = new QPushButton(QLatin1String(caption), parent);
     button->setObjectName(QLatin1String(name));
-    place(button, 7440, top, 1215, 375);
+    FormSupport::setDesignMinimum(button, 1215, 375);
     return button;
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, float left, float top,
-                  float width)
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, float width)
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
     label->setTextFormat(Qt::PlainText);
-    place(label, left, top, width, 255);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    FormSupport::setDesignMinimum(label, width, 255);
     return label;
 }
 
@@ -63,6 +65,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, flo
 frmActionPadTest::frmActionPadTest(QWidget *parent)
     : QWidget(parent)
 {
+    using FormSupport::setDesignMargins;
     setObjectName(QStringLiteral("frmActionPadTest"));
     setWindowTitle(QStringLiteral("actionpad test"));
     setFont(FormSupport::designFont());
@@ -70,26 +73,66 @@ frmActionPadTest::frmActionPadTest(QWidget *parent)
 
     m_Page = createPage(this);
     m_Page->setObjectName(QStringLiteral("ucActionPadEditor"));
-    place(m_Page, 120, 240, 7095, 4455);
     m_Page->show();
 
-    cmdActivate = makeButton(this, "cmdActivate", "activate", 240);
-    cmdApply = makeButton(this, "cmdApply", "apply", 720);
-    cmdCancel = makeButton(this, "cmdCancel", "cancel", 1200);
-    cmdDeactivate = makeButton(this, "cmdDeactivate", "deactivate", 1680);
-    cmdIsDirty = makeButton(this, "cmdIsDirty", "is dirty?", 2160);
+    cmdActivate = makeButton(this, "cmdActivate", "activate");
+    cmdApply = makeButton(this, "cmdApply", "apply");
+    cmdCancel = makeButton(this, "cmdCancel", "cancel");
+    cmdDeactivate = makeButton(this, "cmdDeactivate", "deactivate");
+    cmdIsDirty = makeButton(this, "cmdIsDirty", "is dirty?");
     pcIcon = new QLabel(this);
     pcIcon->setObjectName(QStringLiteral("pcIcon"));
     pcIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(pcIcon, 7440, 2880, 1215, 975);
-    cmdQuit = makeButton(this, "cmdQuit", "quit", 3960);
+    FormSupport::setDesignMinimum(pcIcon, 1215, 975);
+    cmdQuit = makeButton(this, "cmdQuit", "quit");
 
-    Label1 = makeLabel(this, "Label1", QStringLiteral("caption:"), 120, 4680, 855);
-    lblCaption = makeLabel(this, "lblCaption", QString(), 1080, 4680, 7575);
-    Label2 = makeLabel(this, "Label2", QStringLiteral("description:"), 120, 5040, 975);
-    lblDescription = makeLabel(this, "lblDescription", QString(), 1080, 5040, 7575);
-    Label3 = makeLabel(this, "Label3", QStringLiteral("is dirty:"), 120, 5400, 855);
-    lblIsDrity = makeLabel(this, "lblIsDrity", QString(), 1080, 5400, 7575);
+    Label1 = makeLabel(this, "Label1", QStringLiteral("caption:"), 855);
+    lblCaption = makeLabel(this, "lblCaption", QString(), 7575);
+    Label2 = makeLabel(this, "Label2", QStringLiteral("description:"), 975);
+    lblDescription = makeLabel(this, "lblDescription", QString(), 7575);
+    Label3 = makeLabel(this, "Label3", QStringLiteral("is dirty:"), 855);
+    lblIsDrity = makeLabel(this, "lblIsDrity", QString(), 7575);
+
+    // The page left, the buttons in a column right of it, the answers below;
+    // the page takes what the form grows by.
+    auto *buttons = new QVBoxLayout;
+    setDesignMargins(buttons, this, 0, 0, 0, 0, 105);
+    for (QWidget *control :
+         {static_cast<QWidget *>(cmdActivate), static_cast<QWidget *>(cmdApply),
+          static_cast<QWidget *>(cmdCancel), static_cast<QWidget *>(cmdDeactivate),
+          static_cast<QWidget *>(cmdIsDirty)})
+        buttons->addWidget(control);
+    buttons->addSpacing(Corvane::Platform::Twips::toPixels(240, this));
+    buttons->addWidget(pcIcon);
+    buttons->addWidget(cmdQuit);
+    buttons->addStretch(1);
+
+    // The page gets at least its design size (7095 x 4455 twips), and what
+    // its own layout needs for its texts when that is more.
+    auto *pageColumn = new QVBoxLayout;
+    pageColumn->setContentsMargins(0, 0, 0, 0);
+    pageColumn->addStrut(Corvane::Platform::Twips::toPixels(7095, this));
+    pageColumn->addWidget(m_Page);
+    auto *top = new QHBoxLayout;
+    setDesignMargins(top, this, 0, 0, 0, 0, 225);
+    top->addStrut(Corvane::Platform::Twips::toPixels(4455, this));
+    top->addLayout(pageColumn, 1);
+    top->addLayout(buttons);
+
+    auto *answers = new QGridLayout;
+    setDesignMargins(answers, this, 0, 0, 0, 0, 105);
+    const std::pair<QLabel *, QLabel *> rows[] = {
+        {Label1, lblCaption}, {Label2, lblDescription}, {Label3, lblIsDrity}};
+    for (int row = 0; row < 3; ++row) {
+        answers->addWidget(rows[row].first, row, 0);
+        answers->addWidget(rows[row].second, row, 1);
+    }
+    answers->setColumnStretch(1, 1);
+
+    auto *form = new QVBoxLayout(this);
+    setDesignMargins(form, this, 120, 240, 225, 120, 0);
+    form->addLayout(top, 1);
+    form->addLayout(answers);
 
     connect(cmdActivate, &QPushButton::clicked, this, &frmActionPadTest::cmdActivate_Click);
     connect(cmdApply, &QPushButton::clicked, this, &frmActionPadTest::cmdApply_Click);

@@ -18,6 +18,7 @@
 #include "publish/actionpadarchiver.h"
 #include "publish/publishplan.h"
 
+#include <QBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -94,35 +95,55 @@ void deleteIfPresent(const QString &fileName)
 ucActionPadEditor::ucActionPadEditor(QWidget *parent)
     : QWidget(parent)
 {
+    using FormSupport::setDesignMargins;
+    using FormSupport::setDesignMinimum;
     setObjectName(QStringLiteral("ucActionPadEditor"));
     setFont(FormSupport::designFont());
     FormSupport::resizeClient(this, 6750, 4605);
 
+    // The frame fills the page, whatever size the host gives it; the design
+    // geometry (page 6750 x 4605 twips) is the smallest the page becomes.
     frmPublish = new QGroupBox(QStringLiteral("frmPublish"), this);
     frmPublish->setObjectName(QStringLiteral("frmPublish"));
-    FormSupport::place(frmPublish, 0, 0, 6735, 4575);
 
     Picture2 = new QWidget(frmPublish);
     Picture2->setObjectName(QStringLiteral("Picture2"));
-    FormSupport::place(Picture2, 120, 240, 6495, 1095);
 
+    // The help text left of the publish button; both grow with their texts.
     lblPublishHelp = new QLabel(QStringLiteral("lblPublishHelp"), Picture2);
     lblPublishHelp->setObjectName(QStringLiteral("lblPublishHelp"));
     lblPublishHelp->setTextFormat(Qt::PlainText);
     lblPublishHelp->setWordWrap(true);
     lblPublishHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    FormSupport::place(lblPublishHelp, 120, 120, 4815, 855);
+    setDesignMinimum(lblPublishHelp, 4815, 855);
 
     cmdPublishActionPads = new QPushButton(QStringLiteral("cmdPublishActionPads"), Picture2);
     cmdPublishActionPads->setObjectName(QStringLiteral("cmdPublishActionPads"));
-    FormSupport::place(cmdPublishActionPads, 5160, 120, 1095, 345);
+    setDesignMinimum(cmdPublishActionPads, 1095, 345);
 
     lblStatus = new QLabel(QStringLiteral("lblStatus"), frmPublish);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setWordWrap(true);
     lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    FormSupport::place(lblStatus, 240, 1560, 6255, 2820);
+    setDesignMinimum(lblStatus, 6255, 2820);
+
+    auto *pageLayout = new QVBoxLayout(this);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(frmPublish);
+
+    auto *helpRow = new QHBoxLayout(Picture2);
+    setDesignMargins(helpRow, this, 120, 120, 240, 120, 225);
+    helpRow->addWidget(lblPublishHelp, 1);
+    helpRow->addWidget(cmdPublishActionPads, 0, Qt::AlignTop);
+
+    auto *frameLayout = new QVBoxLayout(frmPublish);
+    setDesignMargins(frameLayout, this, 120, 0, 120, 120, 225);
+    frameLayout->addWidget(Picture2);
+    auto *statusRow = new QHBoxLayout;
+    setDesignMargins(statusRow, this, 120, 0, 120, 0, 0);
+    statusRow->addWidget(lblStatus);
+    frameLayout->addLayout(statusRow, 1);
 
     connect(cmdPublishActionPads, &QPushButton::clicked, this,
             &ucActionPadEditor::cmdPublishActionPads_Click);
@@ -215,6 +236,7 @@ void ucActionPadEditor::LocalizeControls()
     lblPublishHelp->setText(GetText(QStringLiteral("lblPublishHelp"), kSection));
     lblStatus->setText(GetText(QStringLiteral("lblStatus"), kSection));
     cmdPublishActionPads->setText(GetText(QStringLiteral("cmdPublishActionPads"), kSection));
+    FormSupport::setDesignMinimum(cmdPublishActionPads, 1095, 345);
 }
 
 void ucActionPadEditor::cmdPublishActionPads_Click()
@@ -332,10 +354,17 @@ void ucActionPadEditor::m_ActionPadArchiver_Finished(const QString &archiveName)
         VBDebug::DebugPrint(QStringLiteral("archive: ") + archiveName);
         m_ArchiveFileName = archiveName;
         UI::SetMousePointer(kHourglass);
-        if (Paths::fileSize(archiveName) == 0) {
+        const QString failure =
+            m_ActionPadArchiver ? m_ActionPadArchiver->FailureDescription() : QString();
+        if (!failure.isEmpty()) {
+            // The archiver failed (a zip error, a file gone) and has told the
+            // user; the empty file it leaves must not be stored.
+            SetStatus(QStringLiteral("Error: ") + failure);
+            outcome = Outcome::Failed;
+        } else if (Paths::fileSize(archiveName) == 0) {
             // The archiver ended without an archive: the user cancelled in the
-            // duplicates dialog, or the zip step wrote nothing. The empty file
-            // must not replace the archive published before.
+            // duplicates dialog. The empty file must not replace the archive
+            // published before.
             SetStatus(GetText(QStringLiteral("lblStatus"), kSection));
             outcome = Outcome::Cancelled;
         } else if (ConfirmArchiveSize(archiveName)) {
@@ -378,7 +407,7 @@ void ucActionPadEditor::StoreArchive(const QString &archiveName)
     try {
         wrapper.UpdateActionPadFile(archiveName);
         for (const auto &entry : *actionPads)
-            entry.second->Update();
+            entry.second->UpdatePublished();
         database->CommitTrans();
     } catch (...) {
         try {

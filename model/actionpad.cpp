@@ -203,6 +203,21 @@ void actionPad::Update()
     m_IsDirty = false;
 }
 
+void actionPad::UpdatePublished()
+{
+    const QString attribute = AttributeName();
+    if (attribute.isEmpty()) {
+        Update();
+        return;
+    }
+    DravoWrapper wrapper;
+    VBDebug::DebugPrint(QStringLiteral("set actionpad for ") + m_Source + QStringLiteral(" To ") +
+                        m_PublishedFileName);
+    wrapper.SetFileAttribute(attribute, m_PublishedFileName);
+    m_Filename = m_PublishedFileName;
+    m_IsDirty = false;
+}
+
 QString actionPad::UpdatedName() const
 {
     if (!m_PublishedFileName.isEmpty())

@@ -17,7 +17,8 @@ public:
     ~DravoWrapper() override;
     Q_DISABLE_COPY_MOVE(DravoWrapper)
 
-    // Sets a named attribute of the database's action pad file ("defaultactionpad" ...).
+    // Sets a named attribute of the database's action pad file ("defaultactionpad" ...);
+    // an empty value removes it.
     Q_INVOKABLE void SetFileAttribute(const QString &attributeName, const QString &attributeValue);
     // Replaces the contents of the database's action pad file with the file on disk.
     Q_INVOKABLE void UpdateActionPadFile(const QString &Filename);

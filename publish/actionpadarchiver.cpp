@@ -4,6 +4,7 @@
 #include "addin/resourcemanager.h"
 #include "addin/ui.h"
 #include "addin/vbdebug.h"
+#include "host/api/database.h"
 #include "host/api/utility.h"
 #include "platform/paths.h"
 #include "platform/runtimeerror.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace Brimble {
@@ -141,6 +143,7 @@ QString ActionPadArchiver::CreateArchive()
     try {
         CollectFolders();
         m_ArchiveFiles = std::make_shared<ArchiveFileCollection>();
+        m_RecordsBySource.clear();
         m_ArchiveNames = Corvane::Platform::KeyedSet();
         m_NameGroups.clear();
         IndexActionPadFiles();
@@ -164,11 +167,22 @@ bool ActionPadArchiver::ValidateActionPadFiles()
     QString list;
     for (const auto &entry : *m_ActionPads) {
         const actionPad *ap = entry.second.get();
-        if (!ap->IsCurrentFileAbsolute() && !ap->IsValidFile()) {
-            result = false;
-            list +=
-                QLatin1Char('\r') + ap->DisplayName() + QLatin1Char('\t') + ap->CurrentFileName();
-        }
+        if (ap->IsCurrentFileAbsolute())
+            continue;
+        // A page must be a file that can be read: a folder or a pipe in its
+        // place would leave the pad without a page (or the publish waiting).
+        const QString file = ap->CurrentFileName();
+        QString reason;
+        if (!ap->IsValidFile())
+            reason = Paths::folderExists(file) ? QStringLiteral("InvalidFile_Folder")
+                                               : QStringLiteral("InvalidFile_Missing");
+        else if (!file.isEmpty() && !QFileInfo(Paths::resolveCase(file)).isFile())
+            reason = QStringLiteral("InvalidFile_NotRegular");
+        if (reason.isEmpty())
+            continue;
+        result = false;
+        list += QLatin1Char('\r') + ap->DisplayName() + QLatin1Char('\t') + file +
+                QLatin1Char(' ') + ResourceManager::GetText(reason, kSection);
     }
     if (!list.isEmpty()) {
         // The line breaks of the text first, so that file names are shown as they are.
@@ -207,6 +221,9 @@ void ActionPadArchiver::CollectFolders()
     }
     m_Previewer->setIncludeSubfolders(true);
     m_Previewer->setFilesToProcess(files);
+    // Links may lead into the pad folders and into the database's action pad folder.
+    const QString padFolder = ApplicationManager::GetActionPadFolder();
+    m_Previewer->setLinkFolders(padFolder.isEmpty() ? QStringList() : QStringList{padFolder});
     VBDebug::DebugPrint(QStringLiteral("filesToProcess: ") + files);
 }
 
@@ -225,25 +242,65 @@ QString ActionPadArchiver::GetArchiveFilename(const QString &path) const
 void ActionPadArchiver::IndexActionPadFiles()
 {
     m_ActionPadsByFile.clear();
+    m_PublishedPages.clear();
     for (const auto &entry : *m_ActionPads) {
         const QString file = entry.second->CurrentFileName();
         if (!file.isEmpty())
-            m_ActionPadsByFile[file].append(entry.second.get());
+            m_ActionPadsByFile[file.toCaseFolded()].append(entry.second.get());
+    }
+    // A SQLite database names its file; it and its journals are never archived.
+    m_DatabaseFile.clear();
+    m_DatabaseFileNames.clear();
+    Corvane::Host::IDatabase *database = ApplicationManager::GetDatabase();
+    if (database && database->ServerName() == QLatin1String("sqlite")) {
+        const QFileInfo info(database->DatabaseName());
+        m_DatabaseFile = info.canonicalFilePath();
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            m_DatabaseFileNames.append(info.fileName() + QLatin1String(suffix));
     }
 }
 
-actionPad *ActionPadArchiver::FirstActionPadWithFile(const QString &fileName) const
+bool ActionPadArchiver::IsDatabaseFile(const QString &sourceFilename) const
 {
-    // Giving a pad its published name makes it dirty and so may change its
-    // current file: the candidates are checked again as they stand now.
-    const auto it = m_ActionPadsByFile.constFind(fileName);
+    if (m_DatabaseFile.isEmpty())
+        return false;
+    const QFileInfo info(sourceFilename);
+    const qsizetype at = m_DatabaseFileNames.indexOf(info.fileName());
+    if (at < 0)
+        return false;
+    // The same file, however the path reaches it (the folder as listed may be
+    // lower-cased, a link, or both).
+    const QString real = QFileInfo(Paths::resolveCase(info.path()) + QLatin1Char('/') +
+                                   m_DatabaseFileNames.constFirst())
+                             .canonicalFilePath();
+    return real == m_DatabaseFile;
+}
+
+QList<actionPad *> ActionPadArchiver::ActionPadsWithFile(const QString &fileName) const
+{
+    // Locations are lower-cased, files keep the names found on disk: a pad
+    // names a file when both lead to the same spelling on disk (an exact
+    // match first, as paths are resolved). Giving a pad its published name
+    // makes it dirty and so changes its current file: the candidates are
+    // checked again as they stand now.
+    QList<actionPad *> pads;
+    const auto it = m_ActionPadsByFile.constFind(fileName.toCaseFolded());
     if (it == m_ActionPadsByFile.cend())
-        return nullptr;
+        return pads;
+    QString onDisk;
     for (actionPad *ap : *it) {
-        if (ap->CurrentFileName() == fileName)
-            return ap;
+        const QString current = ap->CurrentFileName();
+        if (current.compare(fileName, Qt::CaseInsensitive) != 0)
+            continue;
+        if (current != fileName) {
+            if (onDisk.isEmpty())
+                onDisk = Paths::resolveCase(fileName);
+            if (Paths::resolveCase(current) != onDisk)
+                continue;
+        }
+        pads.append(ap);
     }
-    return nullptr;
+    return pads;
 }
 
 void ActionPadArchiver::m_Previewer_PreviewingFile(const QString &sFilename,
@@ -258,8 +315,23 @@ void ActionPadArchiver::m_Previewer_PreviewingFile(const QString &sFilename,
             VBDebug::DebugPrint(sFilename + QStringLiteral(" (") + sSourceFilename +
                                 QStringLiteral(") [pf]"));
         // A file reached twice (a folder nested in another one) keeps its first record.
-        if (m_ArchiveFiles->find(sSourceFilename))
+        if (m_RecordsBySource.contains(sSourceFilename))
             return;
+        QString key = sSourceFilename;
+        if (const auto *known = m_ArchiveFiles->find(sSourceFilename)) {
+            // The same path in other letters: the same file reached under another
+            // spelling of its folder, or a file of its own whose name differs only
+            // in case (A.htm beside a.htm), which must not be lost.
+            if (Paths::resolveCase((*known)->SourceFilename()) ==
+                Paths::resolveCase(sSourceFilename))
+                return;
+            key += QChar(0) + QString::number(m_ArchiveFiles->count());
+        }
+        if (IsDatabaseFile(sSourceFilename)) {
+            VBDebug::DebugPrint(QStringLiteral("left out, the database published to: ") +
+                                sSourceFilename);
+            return;
+        }
 
         auto record = std::make_shared<ArchiveFile>();
         record->setSourceFilename(sSourceFilename);
@@ -268,14 +340,19 @@ void ActionPadArchiver::m_Previewer_PreviewingFile(const QString &sFilename,
                                         : GetArchiveFilename(sFilename);
         record->setArchiveFilename(archiveName);
 
-        if (actionPad *ap = FirstActionPadWithFile(sSourceFilename))
+        // Every pad of this page gets its name: the database's and the
+        // overview's may well show the same page.
+        for (actionPad *ap : ActionPadsWithFile(sSourceFilename)) {
             ap->setPublishedFileName(archiveName);
+            m_PublishedPages.append({ap, record.get()});
+        }
 
-        m_ArchiveFiles->add(sSourceFilename, record);
+        m_ArchiveFiles->add(key, record);
+        m_RecordsBySource.insert(sSourceFilename, record.get());
 
-        // A name taken before (in any letter case) is a clash; the records
-        // marked are those of exactly this name, the new one included.
-        NameGroup &group = m_NameGroups[archiveName];
+        // A name taken before (in any letter case) is a clash, as on a file
+        // system that ignores case: every record of the name is marked.
+        NameGroup &group = m_NameGroups[archiveName.toCaseFolded()];
         group.records.append(record.get());
         if (!m_ArchiveNames.insert(archiveName)) {
             for (qsizetype i = group.marked; i < group.records.size(); ++i)
@@ -287,10 +364,8 @@ void ActionPadArchiver::m_Previewer_PreviewingFile(const QString &sFilename,
 }
 
 void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qint64, qint64, qint64,
-                                                     qint64, qint16, qint32)
+                                                     qint64, qint16, qint32 xResult)
 {
-    // The preview's outcome is not examined: the publish goes on with the
-    // records built so far.
     RunHandler([&] {
         if (m_Stage != Stage::Previewing)
             return;
@@ -299,6 +374,16 @@ void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qin
         m_ActionPadsByFile.clear();
         ReleaseComponent(m_Zipper);
         DebugPrintArchiveFiles();
+        // A folder that could not be read would leave its files out unseen.
+        if (xResult != Corvane::Zip::ZipResult::Success) {
+            QString reason = m_Previewer->lastError();
+            if (reason.isEmpty())
+                reason = QString::number(xResult);
+            FailPublish(ResourceManager::FormatText(
+                ResourceManager::GetText(QStringLiteral("Error_PreviewFailed"), kSection), reason));
+            return;
+        }
+        WarnOfSkippedLinks();
 
         bool proceed = true;
         if (m_HasDuplicates) {
@@ -311,11 +396,14 @@ void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qin
             if (proceed)
                 UI::SetMousePointer(kPointerHourglass);
         }
-        if (proceed && m_AnalysisOnly) {
-            m_Stage = Stage::Finished;
-            emit AnalysisCompleted();
-        } else if (proceed) {
-            CreateZipFile();
+        if (proceed) {
+            RepointExcludedPages();
+            if (m_AnalysisOnly) {
+                m_Stage = Stage::Finished;
+                emit AnalysisCompleted();
+            } else {
+                CreateZipFile();
+            }
         } else {
             m_Stage = Stage::Finished;
             RaiseFinished(m_Previewer->archivePath());
@@ -331,6 +419,47 @@ void ActionPadArchiver::DebugPrintArchiveFiles() const
                         QString::number(m_ArchiveFiles->count()));
     for (const auto &entry : *m_ArchiveFiles)
         VBDebug::DebugPrint(entry.second->ToString());
+}
+
+void ActionPadArchiver::WarnOfSkippedLinks()
+{
+    const QStringList links = m_Previewer->skippedLinks();
+    if (links.isEmpty())
+        return;
+    const QString message = ResourceManager::FormatText(
+        ResourceManager::GetText(QStringLiteral("Warning_SkippedLinks"), kSection),
+        links.join(QStringLiteral("; ")));
+    VBDebug::DebugPrint(message);
+    // An analysis describes them instead (a dry run lists them, and a publish
+    // after it warns in its turn).
+    if (!m_AnalysisOnly)
+        UI::ShowMessage(message, kOkOnly, kExclamation, 0);
+}
+
+QStringList ActionPadArchiver::SkippedLinks() const
+{
+    return m_Previewer ? m_Previewer->skippedLinks() : QStringList();
+}
+
+void ActionPadArchiver::RepointExcludedPages()
+{
+    // A pad whose file the user left out shows the file kept under its name
+    // (in any letter case), or no page at all: it never names a missing entry.
+    for (const auto &[ap, record] : std::as_const(m_PublishedPages)) {
+        if (!record->IsExcluded() || ap->PublishedFileName() != record->ArchiveFilename())
+            continue;
+        QString kept;
+        for (const auto &entry : *m_ArchiveFiles) {
+            const ArchiveFile &other = *entry.second;
+            if (!other.IsExcluded() && other.ArchiveFilename().compare(record->ArchiveFilename(),
+                                                                       Qt::CaseInsensitive) == 0) {
+                kept = other.ArchiveFilename();
+                break;
+            }
+        }
+        ap->setPublishedFileName(kept);
+    }
+    m_PublishedPages.clear();
 }
 
 qint16 ActionPadArchiver::ShowDuplicatesDialog()
@@ -351,6 +480,7 @@ void ActionPadArchiver::CreateZipFile()
     connect(m_Zipper.get(), &ZipComponent::ProcessCompleted, this,
             &ActionPadArchiver::m_Zipper_ProcessCompleted);
     m_Zipper->setIncludeSubfolders(m_Previewer->includeSubfolders());
+    m_Zipper->setLinkFolders(m_Previewer->linkFolders());
     m_Zipper->setFilesToProcess(m_Previewer->filesToProcess());
     m_Zipper->setArchivePath(m_Previewer->archivePath());
     m_LastPercent = 0;
@@ -369,7 +499,7 @@ void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const 
     RunHandler([&] {
         if (m_Stage != Stage::Zipping)
             return;
-        const std::shared_ptr<ArchiveFile> *found = m_ArchiveFiles->find(sSourceFilename);
+        const ArchiveFile *found = m_RecordsBySource.value(sSourceFilename);
         if (!found) {
             // Created after the preview: it has no archive name and nobody
             // chose to publish it, so it stays out.
@@ -378,7 +508,7 @@ void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const 
                 *bExcluded = true;
             return;
         }
-        const ArchiveFile &record = **found;
+        const ArchiveFile &record = *found;
         m_Zipped.insert(&record);
         if (debugging())
             VBDebug::DebugPrint(QStringLiteral("[z] ") + record.ToString());
@@ -485,6 +615,7 @@ void ActionPadArchiver::RaiseFinished(const QString &archiveName)
 void ActionPadArchiver::FailPublish(const QString &message)
 {
     m_Stage = Stage::Finished;
+    m_FailureDescription = message;
     ReleaseComponent(m_Zipper);
     const QString archive = m_Previewer ? m_Previewer->archivePath() : QString();
     if (!archive.isEmpty()) {

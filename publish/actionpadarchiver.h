@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -41,13 +42,20 @@ public:
 
     // Set before CreateArchive: the analysis runs as for a publish (preview,
     // names, clashes, the duplicates dialog's default choice without a window
-    // and without saving its sizes, published names on the pads), and then
+    // and without saving its sizes, published names on the pads, moved to the
+    // file kept where the default leaves a pad's page out), and then
     // stops with AnalysisCompleted instead of zipping. No temporary file is
-    // made: CreateArchive returns an empty path. A failure still ends with Finished.
+    // made: CreateArchive returns an empty path. Skipped links are not shown
+    // as a message (SkippedLinks lists them). A failure still ends with Finished.
     bool AnalysisOnly() const { return m_AnalysisOnly; }
     void setAnalysisOnly(bool on) { m_AnalysisOnly = on; }
     // The records of the analysis, as the zip step would read them.
     std::shared_ptr<ArchiveFileCollection> ArchiveFiles() const { return m_ArchiveFiles; }
+    // The links the preview left out (each "link -> target"), as a publish warns of them.
+    QStringList SkippedLinks() const;
+    // Why the publish failed after CreateArchive returned (the user has been
+    // told already; Finished then names an empty file); empty when it did not.
+    QString FailureDescription() const { return m_FailureDescription; }
 
 signals:
     void EnterState(const QString &state);
@@ -93,9 +101,10 @@ private:
         Finished
     };
 
-    // The records of one exact archive name, in preview order. The first
-    // `marked` of them carry the duplicate flag already, so that a clash marks
-    // only the records not yet marked and a name shared by many files stays linear.
+    // The records of one archive name (without regard to case), in preview
+    // order. The first `marked` of them carry the duplicate flag already, so
+    // that a clash marks only the records not yet marked and a name shared by
+    // many files stays linear.
     struct NameGroup
     {
         QList<ArchiveFile *> records;
@@ -108,8 +117,11 @@ private:
     void DebugPrintArchiveFiles() const;
     qint16 ShowDuplicatesDialog();
     void CreateZipFile();
-    actionPad *FirstActionPadWithFile(const QString &fileName) const;
+    QList<actionPad *> ActionPadsWithFile(const QString &fileName) const;
     void IndexActionPadFiles();
+    bool IsDatabaseFile(const QString &sourceFilename) const;
+    void WarnOfSkippedLinks();
+    void RepointExcludedPages();
     std::unique_ptr<Corvane::Zip::ZipComponent> CreateZipComponent(const QString &name);
     void ReleaseComponent(std::unique_ptr<Corvane::Zip::ZipComponent> &component);
     void EnterStateOf(const QString &key);
@@ -123,10 +135,19 @@ private:
     // The prefixes GetArchiveFilename cuts, one per non-empty folder of m_Folders, in order.
     QStringList m_FolderPrefixes;
     std::shared_ptr<ArchiveFileCollection> m_ArchiveFiles;
+    // The records by SourceFilename exactly: files whose names differ only in
+    // case are distinct files here, each with a record of its own.
+    QHash<QString, const ArchiveFile *> m_RecordsBySource;
     Corvane::Platform::KeyedSet m_ArchiveNames;
     QHash<QString, NameGroup> m_NameGroups;
-    // The action pads by CurrentFileName (exact), in collection order, as the preview began.
+    // The action pads by CurrentFileName (case-folded), in collection order, as the preview began.
     QHash<QString, QList<actionPad *>> m_ActionPadsByFile;
+    // Each action pad given a published name, with the record of its page.
+    QList<QPair<actionPad *, const ArchiveFile *>> m_PublishedPages;
+    // The database published to and its journals (case-folded file names), when it is a file.
+    QString m_DatabaseFile;
+    QStringList m_DatabaseFileNames;
+    QString m_FailureDescription;
     bool m_HasDuplicates = false;
     bool m_AnalysisOnly = false;
     qint16 m_LastPercent = 0;

@@ -45,7 +45,9 @@ private:
     bool m_DuplicateArchiveFileExists = false;
 };
 
-// The archiver's records, keyed by SourceFilename without regard to case.
+// The archiver's records, keyed by SourceFilename without regard to case (a
+// file whose path differs from another's only in case, a file of its own on a
+// file system that tells case apart, has its position added to its key).
 using ArchiveFileCollection = Corvane::Platform::KeyedCollection<std::shared_ptr<ArchiveFile>>;
 
 } // namespace Brimble

@@ -16,8 +16,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Brimble {
@@ -40,10 +42,6 @@ constexpr float kContinueLeft = 5400.0f, kCancelLeft = 6720.0f;
 
 constexpr float kDefaultColumn1 = 2300.0f;
 constexpr float kDefaultColumn2 = 5050.0f;
-
-// The smallest outer size for which the layout gives no negative value.
-constexpr float kMinOuterWidth = 2.0f * kButtonWidth + 3.0f * kMargin;
-constexpr float kMinOuterHeight = kButtonHeight + kLabelHeight + 4.0f * kMargin + 300.0f;
 
 constexpr int kKeyRole = Qt::UserRole;
 
@@ -138,8 +136,7 @@ frmEditArchiveDuplicates::frmEditArchiveDuplicates(QWidget *parent)
     m_lvWidth = kListWidth;
     m_lvHeight = kListHeight;
 
-    setMinimumSize(pixelsAtLeast(kMinOuterWidth - kFrameWidth, this),
-                   pixelsAtLeast(kMinOuterHeight - kFrameHeight, this));
+    UpdateMinimumSize();
     resize(Twips::toPixels(kDesignClientWidth, this), Twips::toPixels(kDesignClientHeight, this));
 }
 
@@ -222,6 +219,30 @@ void frmEditArchiveDuplicates::LocalizeControls()
         ResourceManager::GetText(QStringLiteral("cmdCancelPublishing"), kSection));
     cmdContinuePublishing->setText(
         ResourceManager::GetText(QStringLiteral("cmdContinuePublishing"), kSection));
+    UpdateMinimumSize();
+}
+
+float frmEditArchiveDuplicates::ButtonWidth(const QPushButton *button) const
+{
+    return std::max(kButtonWidth, Twips::fromPixels(button->sizeHint().width(), this));
+}
+
+float frmEditArchiveDuplicates::TextHeight(float width) const
+{
+    return Twips::fromPixels(lblDescription->heightForWidth(Twips::toPixels(width, this)), this);
+}
+
+void frmEditArchiveDuplicates::UpdateMinimumSize()
+{
+    // The design size, or more when the texts need it: both buttons side by
+    // side, the whole description, and the list at its design height.
+    const float width =
+        std::max(kDesignClientWidth, ButtonWidth(cmdContinuePublishing) +
+                                         ButtonWidth(cmdCancelPublishing) + 3.0f * kMargin);
+    const float outerWidth = width + kFrameWidth;
+    const float height =
+        kDesignClientHeight + std::max(0.0f, TextHeight(outerWidth - 390.0f) - kLabelHeight);
+    setMinimumSize(pixelsAtLeast(width, this), pixelsAtLeast(height, this));
 }
 
 void frmEditArchiveDuplicates::LoadIcons()
@@ -264,12 +285,13 @@ void frmEditArchiveDuplicates::FillList()
 
 void frmEditArchiveDuplicates::SelectDefaultFiles()
 {
-    // The first row of each group of exactly equal names is included.
+    // The first row of each group of names equal without regard to case is
+    // included: names that differ only in case clash as equal ones do.
     QString previous;
     for (int i = 0; i < lvArchiveFiles->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = lvArchiveFiles->topLevelItem(i);
         const QString name = row->text(0);
-        if (name != previous)
+        if (i == 0 || name.compare(previous, Qt::CaseInsensitive) != 0)
             row->setCheckState(0, Qt::Checked);
         previous = name;
     }
@@ -294,18 +316,26 @@ void frmEditArchiveDuplicates::Form_Resize()
     const float c1 = Twips::fromPixels(lvArchiveFiles->columnWidth(0), this);
     const float c2 = m_lvWidth - (c1 + 300.0f);
 
+    // The label is as tall as its text needs, at least its design height;
+    // the list starts below the text where the text reaches past its top.
+    const float textHeight = TextHeight(W - 390.0f);
+    const float labelHeight = std::max(kLabelHeight, textHeight);
+    const float listTop = std::max(kListTop, kLabelTop + textHeight);
+    const float continueWidth = ButtonWidth(cmdContinuePublishing);
+    const float cancelWidth = ButtonWidth(cmdCancelPublishing);
+
     m_lvWidth = W - 390.0f;
-    m_lvHeight = H - (kButtonHeight + kLabelHeight + 4.0f * kMargin + 300.0f);
-    place(lblDescription, kLabelLeft, kLabelTop, W - 390.0f, kLabelHeight);
-    place(lvArchiveFiles, kListLeft, kListTop, m_lvWidth, m_lvHeight);
+    m_lvHeight = H - (kButtonHeight + labelHeight + 4.0f * kMargin + 300.0f);
+    place(lblDescription, kLabelLeft, kLabelTop, W - 390.0f, labelHeight);
+    place(lvArchiveFiles, kListLeft, listTop, m_lvWidth, m_lvHeight);
 
     UI::SetColumnWidth(lvArchiveFiles, 1, c1, false);
     UI::SetColumnWidth(lvArchiveFiles, 2, c2, false);
 
     const float buttonTop = H - (kButtonHeight + kMargin + 400.0f);
-    place(cmdContinuePublishing, W - (kButtonWidth + kButtonWidth + 3.0f * kMargin), buttonTop,
-          kButtonWidth, kButtonHeight);
-    place(cmdCancelPublishing, W - (kButtonWidth + 2.0f * kMargin), buttonTop, kButtonWidth,
+    place(cmdContinuePublishing, W - (cancelWidth + continueWidth + 3.0f * kMargin), buttonTop,
+          continueWidth, kButtonHeight);
+    place(cmdCancelPublishing, W - (cancelWidth + 2.0f * kMargin), buttonTop, cancelWidth,
           kButtonHeight);
 
     ApplicationManager::SaveAddinSetting(kSection, QStringLiteral("Width"), roundTwips(W));
@@ -339,8 +369,15 @@ void frmEditArchiveDuplicates::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     // Before the first display the load lays out itself (and the display does it again).
-    if (m_Loaded && isVisible())
+    if (m_Loaded && isVisible()) {
         ResizeAfterEvent();
+        // Column 2 follows the list's width of the pass before: one more pass
+        // right after this one lets it fill the list as the window grew.
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                ResizeAfterEvent();
+        });
+    }
 }
 
 void frmEditArchiveDuplicates::showEvent(QShowEvent *event)

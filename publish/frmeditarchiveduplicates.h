@@ -25,8 +25,8 @@ namespace Brimble {
 // the frame of the original window (kFrameWidth x kFrameHeight), the same on
 // every platform, so that a stored size gives the same client area whatever
 // the window manager draws around it. The window cannot be made smaller than
-// the layout needs for every computed position and size to stay non-negative
-// (both buttons side by side, the label and a list of height 0).
+// its design size, or than its texts need: the buttons widen and the
+// description grows downwards (pushing the list down) for a longer text.
 class frmEditArchiveDuplicates final : public QDialog
 {
     Q_OBJECT
@@ -74,6 +74,11 @@ private:
     void SelectDefaultFiles();
     void RestoreSize();
     void Form_Resize();
+    // A button's width in twips: what its text needs, at least the design's.
+    float ButtonWidth(const QPushButton *button) const;
+    // The height in twips of the description's text at that width.
+    float TextHeight(float width) const;
+    void UpdateMinimumSize();
     void ResizeAfterEvent();
     void place(QWidget *control, float left, float top, float width, float height);
 

@@ -26,8 +26,15 @@ QString crcText(quint32 crc)
     return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'));
 }
 
-// Runs the archiver's analysis to its end; the records it leaves.
-std::shared_ptr<ArchiveFileCollection> runAnalysis(const std::shared_ptr<ActionPadCollection> &pads)
+// What the archiver's analysis leaves.
+struct Analysis
+{
+    std::shared_ptr<ArchiveFileCollection> records;
+    QStringList skippedLinks;
+};
+
+// Runs the archiver's analysis to its end.
+Analysis runAnalysis(const std::shared_ptr<ActionPadCollection> &pads)
 {
     ActionPadArchiver archiver;
     archiver.setAnalysisOnly(true);
@@ -51,7 +58,7 @@ std::shared_ptr<ArchiveFileCollection> runAnalysis(const std::shared_ptr<ActionP
             Corvane::Platform::ErrorNumber::InvalidProcedureCall, kSource,
             QStringLiteral("the analysis of the action pads ended without a result; a publish "
                            "would fail the same way (see the message above)"));
-    return archiver.ArchiveFiles();
+    return {archiver.ArchiveFiles(), archiver.SkippedLinks()};
 }
 
 // One file to store, and what reading it gave.
@@ -105,7 +112,8 @@ void sumFiles(QList<Summed> &files)
 
 QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
 {
-    const std::shared_ptr<ArchiveFileCollection> records = runAnalysis(pads);
+    const Analysis analysis = runAnalysis(pads);
+    const std::shared_ptr<ArchiveFileCollection> &records = analysis.records;
 
     // The zip step stores the records not left out, under their names made
     // safe; of two with the same name the first is stored.
@@ -169,16 +177,22 @@ QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
                                    {QStringLiteral("left"), left}});
     }
 
-    // What Update writes for each record the publish leaves dirty.
+    // What UpdatePublished writes after the publish: the database's and the
+    // overview's pads their published name, or nothing (a null value: the
+    // attribute is removed) when the archive holds no page of theirs.
     QVariantMap attributes;
     for (const auto &item : *pads) {
         const actionPad &pad = *item.second;
-        if (pad.IsDirty() && !pad.AttributeName().isEmpty())
-            attributes.insert(pad.AttributeName(), pad.UpdatedName());
+        const QString attribute = pad.AttributeName();
+        if (attribute.isEmpty())
+            continue;
+        const QString value = pad.PublishedFileName();
+        attributes.insert(attribute, value.isEmpty() ? QVariant() : QVariant(value));
     }
 
     return {{QStringLiteral("entries"), entries},
             {QStringLiteral("clashes"), clashes},
+            {QStringLiteral("skippedLinks"), analysis.skippedLinks},
             {QStringLiteral("attributes"), attributes},
             {QStringLiteral("totalSize"), totalSize},
             {QStringLiteral("overLimit"), totalSize > kArchiveSizeLimit}};

@@ -21,7 +21,9 @@ constexpr qint64 kArchiveSizeLimit = 10485760;
 // publish) and describes what it would store:
 //   "entries"    [{name, source, size, crc32 (8 hex digits)}], in archive order
 //   "clashes"    [{name, kept (source), left [sources]}]
-//   "attributes" {name: value}: the attributes of the action pad file it writes
+//   "skippedLinks" [each "link -> target"]: the links a publish leaves out
+//   "attributes" {name: value}: the attributes of the action pad file it
+//                writes, a null value for one it removes
 //   "totalSize"  bytes of the files, "overLimit" whether that passes 10 MB.
 // Fails (RuntimeError) with the error a publish would meet first: invalid pad
 // files, a file that cannot be read.

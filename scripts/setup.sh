@@ -10,11 +10,15 @@ packages=(
   libgl-dev                                # needed by Qt6Gui's CMake package
   libzip-dev                               # the zip component's library
   zlib1g-dev                               # CRC-32 of files for the dry run of a publish
+  qt6-webengine-dev                        # the host's web bar shows action pads as a browser does
   libpq-dev                                # binary bytea transfer for PostgreSQL chunks
   zip unzip                                # independent zip reader/writer for tests and benchmarks
   sqlite3 postgresql                       # independent database checks; a throwaway test server
   fonts-dejavu-core                        # a sans-serif font for the offscreen windows
+  qt6-translations-l10n                    # Qt's own dialog texts in the user's language (qtbase_de.qm)
   python3                                  # independent zip reader in tests
+  dpkg-dev file                            # the Debian package: dpkg-shlibdeps, CPack's ELF check
+  groff-base                               # the install test checks the man page
 )
 
 missing=()

@@ -142,20 +142,40 @@
         <translation>Quelldatei</translation>
     </message>
     <message id="ActionPadArchiver.Error_InvalidFiles">
-        <source>These action pads name files that do not exist. Correct their locations and publish again.{vbNewLine}%1</source>
-        <translation>Diese Action Pads verweisen auf Dateien, die es nicht gibt. Korrigieren Sie die Angaben und veröffentlichen Sie erneut.{vbNewLine}%1</translation>
+        <source>These action pads do not name files that can be published. Correct their locations and publish again.{vbNewLine}%1</source>
+        <translation>Diese Action Pads verweisen nicht auf Dateien, die sich veröffentlichen lassen. Korrigieren Sie die Angaben und veröffentlichen Sie erneut.{vbNewLine}%1</translation>
     </message>
     <message id="ActionPadArchiver.Error_ZipFailed">
         <source>The archive could not be written (%1). Check that the temporary folder has room and that the action pad files can be read, then publish again.</source>
         <translation>Das Archiv konnte nicht geschrieben werden (%1). Prüfen Sie, ob im temporären Ordner Platz ist und die Dateien der Action Pads lesbar sind, und veröffentlichen Sie erneut.</translation>
+    </message>
+    <message id="ActionPadArchiver.InvalidFile_Missing">
+        <source>does not exist</source>
+        <translation>gibt es nicht</translation>
+    </message>
+    <message id="ActionPadArchiver.InvalidFile_Folder">
+        <source>is a folder</source>
+        <translation>ist ein Ordner</translation>
+    </message>
+    <message id="ActionPadArchiver.InvalidFile_NotRegular">
+        <source>is not a regular file</source>
+        <translation>ist keine gewöhnliche Datei</translation>
+    </message>
+    <message id="ActionPadArchiver.Error_PreviewFailed">
+        <source>The action pads were not published: %1</source>
+        <translation>Die Action Pads wurden nicht veröffentlicht: %1</translation>
+    </message>
+    <message id="ActionPadArchiver.Warning_SkippedLinks">
+        <source>These links lead outside the action pad folders and were left out: %1</source>
+        <translation>Diese Verknüpfungen führen aus den Action-Pad-Ordnern hinaus und wurden ausgelassen: %1</translation>
     </message>
     <message id="BrimbleError.513-description">
         <source>No database is open. Open a database before configuring the action pads.</source>
         <translation>Es ist keine Datenbank geöffnet. Öffnen Sie eine Datenbank, bevor Sie die Action Pads konfigurieren.</translation>
     </message>
     <message id="BrimbleError.514-description">
-        <source>Publishing stopped because some action pads name files that do not exist. Correct their locations and publish again.</source>
-        <translation>Das Veröffentlichen wurde abgebrochen, weil einige Action Pads auf Dateien verweisen, die es nicht gibt. Korrigieren Sie die Angaben und veröffentlichen Sie erneut.</translation>
+        <source>Publishing stopped because some action pads do not name files that can be published. Correct their locations and publish again.</source>
+        <translation>Das Veröffentlichen wurde abgebrochen, weil einige Action Pads nicht auf Dateien verweisen, die sich veröffentlichen lassen. Korrigieren Sie die Angaben und veröffentlichen Sie erneut.</translation>
     </message>
 </context>
 </TS>

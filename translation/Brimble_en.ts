@@ -142,20 +142,40 @@
         <translation>Source file</translation>
     </message>
     <message id="ActionPadArchiver.Error_InvalidFiles">
-        <source>These action pads name files that do not exist. Correct their locations and publish again.{vbNewLine}%1</source>
-        <translation>These action pads name files that do not exist. Correct their locations and publish again.{vbNewLine}%1</translation>
+        <source>These action pads do not name files that can be published. Correct their locations and publish again.{vbNewLine}%1</source>
+        <translation>These action pads do not name files that can be published. Correct their locations and publish again.{vbNewLine}%1</translation>
     </message>
     <message id="ActionPadArchiver.Error_ZipFailed">
         <source>The archive could not be written (%1). Check that the temporary folder has room and that the action pad files can be read, then publish again.</source>
         <translation>The archive could not be written (%1). Check that the temporary folder has room and that the action pad files can be read, then publish again.</translation>
+    </message>
+    <message id="ActionPadArchiver.InvalidFile_Missing">
+        <source>does not exist</source>
+        <translation>does not exist</translation>
+    </message>
+    <message id="ActionPadArchiver.InvalidFile_Folder">
+        <source>is a folder</source>
+        <translation>is a folder</translation>
+    </message>
+    <message id="ActionPadArchiver.InvalidFile_NotRegular">
+        <source>is not a regular file</source>
+        <translation>is not a regular file</translation>
+    </message>
+    <message id="ActionPadArchiver.Error_PreviewFailed">
+        <source>The action pads were not published: %1</source>
+        <translation>The action pads were not published: %1</translation>
+    </message>
+    <message id="ActionPadArchiver.Warning_SkippedLinks">
+        <source>These links lead outside the action pad folders and were left out: %1</source>
+        <translation>These links lead outside the action pad folders and were left out: %1</translation>
     </message>
     <message id="BrimbleError.513-description">
         <source>No database is open. Open a database before configuring the action pads.</source>
         <translation>No database is open. Open a database before configuring the action pads.</translation>
     </message>
     <message id="BrimbleError.514-description">
-        <source>Publishing stopped because some action pads name files that do not exist. Correct their locations and publish again.</source>
-        <translation>Publishing stopped because some action pads name files that do not exist. Correct their locations and publish again.</translation>
+        <source>Publishing stopped because some action pads do not name files that can be published. Correct their locations and publish again.</source>
+        <translation>Publishing stopped because some action pads do not name files that can be published. Correct their locations and publish again.</translation>
     </message>
 </context>
 </TS>

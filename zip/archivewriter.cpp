@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -140,11 +141,23 @@ struct ArchiveWriter::EntryFile
 
 #if defined(Q_OS_UNIX)
 // Straight system calls: QFile would add two status calls and a read per file.
-// A folder found where the file was opens, and fails its first read.
+// A folder found where the file was opens, and fails its first read. A pipe
+// or device put in the file's place meanwhile is never read: opening does not
+// wait for a writer, and the file's type is checked before the first read.
 bool ArchiveWriter::EntryFile::open()
 {
-    file = ::open(QFile::encodeName(entry->diskPath).constData(), O_RDONLY | O_CLOEXEC);
-    return file >= 0;
+    file = ::open(QFile::encodeName(entry->diskPath).constData(),
+                  O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (file < 0)
+        return false;
+    struct stat st;
+    if (::fstat(file, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        ::close(file);
+        file = -1;
+        errno = EINVAL;
+        return false;
+    }
+    return true;
 }
 
 qint64 ArchiveWriter::EntryFile::read(char *data, qint64 length)

@@ -9,6 +9,8 @@
 #include <QStringBuilder>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #if defined(Q_OS_UNIX)
@@ -44,6 +46,22 @@ qint32 attributesOf(const QString &name, bool writable)
 }
 
 #if defined(Q_OS_UNIX)
+// A name's bytes as text a user can read: printable ASCII as it is, every
+// other byte as \xHH ("caf\xE9.htm").
+QString escapedBytes(const QByteArray &bytes)
+{
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && byte != '\\')
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x") +
+                    QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    }
+    return text;
+}
+
 // Directory listing straight from the system: one stat per name, and the
 // times taken as they are (Qt's QFileInfo converts every time to local time,
 // which costs more than the stat itself on large trees).
@@ -105,20 +123,44 @@ FileWalker::FileWalker(bool includeSubfolders, const std::atomic_bool &cancel, F
 {
 }
 
+QString FileWalker::folderOf(const QString &entry)
+{
+    const qsizetype cut = std::max(entry.lastIndexOf(QLatin1Char('/')),
+                                   entry.lastIndexOf(Platform::Paths::separator()));
+    if (!hasWildcard(entry.mid(cut + 1)))
+        return entry;
+    if (cut >= 0 && Platform::Paths::rootLength(entry) >= cut + 1)
+        return entry.left(cut + 1); // the root itself: "/" or "c:\\"
+    return cut < 0 ? QString() : entry.left(cut);
+}
+
+void FileWalker::allowLinksInto(const QString &folder)
+{
+    const QString disk =
+        Platform::Paths::resolveCase(folder.isEmpty() ? QStringLiteral(".") : folder);
+    QString real = QFileInfo(disk).canonicalFilePath();
+    if (real.isEmpty())
+        return;
+    if (!real.endsWith(QLatin1Char('/')))
+        real += QLatin1Char('/');
+    m_linkRoots.append(QFile::encodeName(real));
+}
+
+bool FileWalker::fail(const QString &error)
+{
+    m_error = error;
+    m_notes(QStringLiteral("zip: ") + error);
+    return false;
+}
+
 bool FileWalker::walk(const QString &entry)
 {
     m_visited.clear();
     const qsizetype cut = std::max(entry.lastIndexOf(QLatin1Char('/')),
                                    entry.lastIndexOf(Platform::Paths::separator()));
     const QString last = entry.mid(cut + 1);
-    QString folder = entry;
-    QString pattern = QStringLiteral("*");
-    if (hasWildcard(last)) {
-        pattern = last;
-        folder = cut < 0 ? QString() : entry.left(cut);
-        if (cut >= 0 && Platform::Paths::rootLength(entry) >= cut + 1)
-            folder = entry.left(cut + 1); // the root itself: "/" or "c:\\"
-    }
+    const QString folder = folderOf(entry);
+    const QString pattern = hasWildcard(last) ? last : QStringLiteral("*");
     const QString diskPath =
         Platform::Paths::resolveCase(folder.isEmpty() ? QStringLiteral(".") : folder);
     const QFileInfo info(diskPath);
@@ -147,6 +189,22 @@ bool FileWalker::walk(const QString &entry)
                       withSeparator(diskPath));
 }
 
+bool FileWalker::mayFollowLink(const QString &sourcePath, const QString &diskPath)
+{
+    const QString real = QFileInfo(diskPath).canonicalFilePath();
+    if (real.isEmpty())
+        return false; // dangling, or a loop: nothing to follow
+    const QByteArray target = QFile::encodeName(real) + '/';
+    for (const QByteArray &root : std::as_const(m_linkRoots)) {
+        if (target.startsWith(root))
+            return true;
+    }
+    m_skippedLinks.append(QStringLiteral("%1 -> %2").arg(sourcePath, real));
+    m_notes(QStringLiteral("zip: \"%1\" leads to \"%2\", outside the folders listed; skipped")
+                .arg(sourcePath, real));
+    return false;
+}
+
 bool FileWalker::matches(const QString &name) const
 {
     return m_matchAll || m_pattern.match(name).hasMatch();
@@ -158,11 +216,15 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
 {
     DIR *dir = ::opendir(QFile::encodeName(diskFolder).constData());
     if (dir == nullptr) {
-        m_notes(QStringLiteral("zip: cannot list the folder \"%1\"").arg(sourceFolder));
-        return !m_cancel;
+        if (errno == ENOENT)
+            return !m_cancel; // removed meanwhile: nothing in it is left out
+        return fail(QStringLiteral("Cannot read the folder \"%1\" (%2). Check that it can be "
+                                   "read, then try again.")
+                        .arg(sourceFolder, QString::fromLocal8Bit(std::strerror(errno))));
     }
     const int fd = ::dirfd(dir);
     std::vector<Listed> listed;
+    std::vector<QByteArray> links; // names of the links among the listed, sorted
     while (const dirent *entry = ::readdir(dir)) {
         const char *raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
@@ -170,12 +232,30 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
         if (entry->d_type == DT_DIR && !m_includeSubfolders)
             continue;
         Listed item;
+        bool link = entry->d_type == DT_LNK;
+        if (entry->d_type == DT_UNKNOWN && ::fstatat(fd, raw, &item.st, AT_SYMLINK_NOFOLLOW) == 0)
+            link = S_ISLNK(item.st.st_mode);
         if (::fstatat(fd, raw, &item.st, 0) != 0)
             continue; // a dangling link, or removed meanwhile
         const bool isDir = S_ISDIR(item.st.st_mode);
         item.name = QFile::decodeName(raw);
-        if (isDir ? !m_includeSubfolders : (!S_ISREG(item.st.st_mode) || !matches(item.name)))
+        if (item.name.contains(QChar::ReplacementCharacter) &&
+            QFile::encodeName(item.name) != QByteArray(raw)) {
+            ::closedir(dir);
+            return fail(QStringLiteral("The name of the file \"%1\" in the folder \"%2\" is not "
+                                       "valid UTF-8, and names in the archive must be. Rename "
+                                       "the file, then try again.")
+                            .arg(escapedBytes(QByteArray(raw)), sourceFolder));
+        }
+        if (!isDir && !S_ISREG(item.st.st_mode)) {
+            m_notes(QStringLiteral("zip: \"%1\" is not a regular file; skipped")
+                        .arg(sourceFolder + item.name));
             continue;
+        }
+        if (isDir ? !m_includeSubfolders : !matches(item.name))
+            continue;
+        if (link)
+            links.push_back(QByteArray(raw));
         listed.push_back(std::move(item));
     }
     ::closedir(dir);
@@ -184,6 +264,7 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
 
     std::sort(listed.begin(), listed.end(),
               [](const Listed &a, const Listed &b) { return a.name < b.name; });
+    std::sort(links.begin(), links.end());
     const QChar separator = Platform::Paths::separator();
     // A large tree holds a path or two per file until its archive is written:
     // each is allocated at its exact size, and where the list spells the
@@ -195,6 +276,10 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
             return false;
         const QString source = sourceFolder % item.name;
         const QString disk = sameSpelling ? source : QString(diskFolder % item.name);
+        if (!links.empty() &&
+            std::binary_search(links.begin(), links.end(), QFile::encodeName(item.name)) &&
+            !mayFollowLink(source, disk))
+            continue;
         if (S_ISDIR(item.st.st_mode)) {
             const QString id = identity(item.st);
             if (m_visited.contains(id)) {
@@ -219,6 +304,8 @@ void FileWalker::addFile(const QString &sourcePath, const QString &diskPath)
         m_notes(QStringLiteral("zip: nothing found for \"%1\"").arg(sourcePath));
         return;
     }
+    if (QFileInfo(diskPath).isSymLink() && !mayFollowLink(sourcePath, diskPath))
+        return;
     m_files(itemFrom(sourcePath, diskPath, QFileInfo(diskPath).fileName(), st));
 }
 
@@ -229,12 +316,19 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
     QDir::Filters filters = QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot;
     if (m_includeSubfolders)
         filters |= QDir::Dirs;
-    const QFileInfoList listed = QDir(diskFolder).entryInfoList(filters, QDir::Name);
+    const QDir dir(diskFolder);
+    if (!dir.isReadable())
+        return fail(QStringLiteral("Cannot read the folder \"%1\". Check that it can be read, "
+                                   "then try again.")
+                        .arg(sourceFolder));
+    const QFileInfoList listed = dir.entryInfoList(filters, QDir::Name);
     const QChar separator = Platform::Paths::separator();
     for (const QFileInfo &info : listed) {
         if (m_cancel)
             return false;
         const QString source = sourceFolder + info.fileName();
+        if (info.isSymLink() && !mayFollowLink(source, info.filePath()))
+            continue;
         if (info.isDir()) {
             const QString id = info.canonicalFilePath();
             if (m_visited.contains(id)) {
@@ -254,7 +348,10 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
 
 void FileWalker::addFile(const QString &sourcePath, const QString &diskPath)
 {
-    m_files(itemFrom(sourcePath, QFileInfo(diskPath)));
+    const QFileInfo info(diskPath);
+    if (info.isSymLink() && !mayFollowLink(sourcePath, diskPath))
+        return;
+    m_files(itemFrom(sourcePath, info));
 }
 
 #endif

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QRegularExpression>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <atomic>
@@ -26,10 +28,12 @@ struct FileItem
 // Walks the entries of a file list in a fixed order: the entries in list
 // order, the names of each folder in name order (exact, code unit order), a
 // subfolder walked where its name falls. Hidden files are included; special
-// files (pipes, sockets, devices) and dangling links are not. Links to files
-// are followed; links to folders are followed too, but a folder already
-// walked for the same entry (a link loop, or two links to one folder) is
-// walked only once.
+// files (pipes, sockets, devices) are never opened, and dangling links are
+// left out. A symbolic link is followed only while its target lies inside a
+// folder the links may lead into (allowLinksInto): the others are left out and
+// listed in skippedLinks(). A folder already walked for the same entry (a link
+// loop, or two links to one folder) is walked only once. A folder that cannot
+// be listed, or a name that is not valid UTF-8, ends the walk with error().
 class FileWalker final
 {
 public:
@@ -39,15 +43,28 @@ public:
     FileWalker(bool includeSubfolders, const std::atomic_bool &cancel, FileSink files,
                NoteSink notes);
 
+    // Symbolic links may lead into this folder (and what lies below it).
+    void allowLinksInto(const QString &folder);
+    // The folder an entry walks: "/srv/web" for "/srv/web/*" and for "/srv/web".
+    static QString folderOf(const QString &entry);
+
     // Walks one entry: a folder joined with a pattern of '*' and '?' ("c:\\pads\\*",
     // "/srv/web/*.htm"), a folder, or a single file. The folder is found without
-    // regard to letter case. Returns false when cancelled.
+    // regard to letter case. Returns false when cancelled or failed (error()).
     bool walk(const QString &entry);
+
+    // Why the walk failed, naming the folder or file; empty when it did not.
+    QString error() const { return m_error; }
+    // The links left out because they lead elsewhere, each "link -> target".
+    const QStringList &skippedLinks() const { return m_skippedLinks; }
 
 private:
     bool walkFolder(const QString &sourceFolder, const QString &diskFolder);
     bool matches(const QString &name) const;
     void addFile(const QString &sourcePath, const QString &diskPath);
+    // Whether a link found at `diskPath` may be followed; a skipped one is listed.
+    bool mayFollowLink(const QString &sourcePath, const QString &diskPath);
+    bool fail(const QString &error);
 
     bool m_includeSubfolders;
     const std::atomic_bool &m_cancel;
@@ -55,7 +72,10 @@ private:
     NoteSink m_notes;
     bool m_matchAll = true;
     QRegularExpression m_pattern;
-    QSet<QString> m_visited; // identities of the folders walked for the current entry
+    QSet<QString> m_visited;       // identities of the folders walked for the current entry
+    QList<QByteArray> m_linkRoots; // real paths, each ending with '/'
+    QString m_error;
+    QStringList m_skippedLinks;
 };
 
 } // namespace Corvane::Zip::Internal

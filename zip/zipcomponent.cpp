@@ -51,6 +51,7 @@ struct Completed
     WriteResult result;
     qint64 filesFound = 0; // preview only: the zip counts on the owner's side
     qint64 bytesFound = 0;
+    QStringList skippedLinks;
 };
 using Message = std::variant<FileItem, Note, WalkDone, Progress, Completed>;
 
@@ -68,6 +69,7 @@ struct Job
     bool includeSubfolders = false;
     QString archivePath;
     qint32 metadataOptions = 0;
+    QStringList linkFolders;
 };
 
 QDateTime utc(qint64 millis)
@@ -106,7 +108,8 @@ struct ZipComponent::Private
 
     // Worker thread.
     void run(const Job &job);
-    bool walk(const Job &job);
+    // Walks every entry; false when cancelled or failed (`error` says why).
+    bool walk(const Job &job, QString *error, QStringList *skippedLinks);
     void post(std::vector<Message> &&messages);
 
     ZipComponent *q;
@@ -117,7 +120,9 @@ struct ZipComponent::Private
     bool includeSubfolders = false;
     bool preservePaths = false;
     qint32 metadataOptions = MetadataOption::All;
+    QStringList linkFolders;
     QString lastError;
+    QStringList skippedLinks;
 
     // The operation under way (owner's thread).
     Operation operation = Operation::None;
@@ -153,6 +158,7 @@ int ZipComponent::Private::start(Operation kind)
         worker.join();
     cancel = false;
     lastError.clear();
+    skippedLinks.clear();
     entries.clear();
     names.clear();
     filesFound = bytesFound = filesSkipped = bytesSkipped = bytesToStore = 0;
@@ -166,6 +172,7 @@ int ZipComponent::Private::start(Operation kind)
     job.includeSubfolders = includeSubfolders;
     job.archivePath = archivePath;
     job.metadataOptions = metadataOptions;
+    job.linkFolders = linkFolders;
     worker = std::thread([this, job] { run(job); });
     return ZipResult::Success;
 }
@@ -313,6 +320,7 @@ void ZipComponent::Private::complete(const Completed &completed)
     operation = Operation::None;
     const WriteResult &result = completed.result;
     lastError = result.error;
+    skippedLinks = completed.skippedLinks;
     if (result.code == ZipResult::ReadError || result.code == ZipResult::WriteError)
         debugLine(QStringLiteral("zip: ") + result.error);
     if (preview) {
@@ -346,7 +354,7 @@ void ZipComponent::Private::post(std::vector<Message> &&messages)
     }
 }
 
-bool ZipComponent::Private::walk(const Job &job)
+bool ZipComponent::Private::walk(const Job &job, QString *error, QStringList *skipped)
 {
     std::vector<Message> batch;
     auto lastFlush = std::chrono::steady_clock::now();
@@ -368,6 +376,11 @@ bool ZipComponent::Private::walk(const Job &job)
             flushIfDue();
         },
         [&](const QString &text) { batch.emplace_back(Note{text}); });
+    // Links may lead into the listed folders and into the folders named for them.
+    for (const QString &entry : job.entries)
+        walker.allowLinksInto(Internal::FileWalker::folderOf(entry));
+    for (const QString &folder : job.linkFolders)
+        walker.allowLinksInto(folder);
     bool walked = true;
     for (const QString &entry : job.entries) {
         if (!walker.walk(entry)) {
@@ -375,11 +388,17 @@ bool ZipComponent::Private::walk(const Job &job)
             break;
         }
     }
+    *error = walker.error();
+    *skipped = walker.skippedLinks();
     if (job.operation == Operation::Preview) {
         Completed completed;
         completed.filesFound = files;
         completed.bytesFound = bytes;
-        if (!walked || cancel) {
+        completed.skippedLinks = *skipped;
+        if (!error->isEmpty()) {
+            completed.result.code = ZipResult::ReadError;
+            completed.result.error = *error;
+        } else if (!walked || cancel) {
             completed.result.code = ZipResult::Cancelled;
             completed.result.error = QStringLiteral("The preview was cancelled.");
         }
@@ -403,7 +422,9 @@ void ZipComponent::Private::run(const Job &job)
         post(std::move(messages));
         return;
     }
-    walk(job);
+    QString walkError;
+    QStringList skipped;
+    walk(job, &walkError, &skipped);
     if (job.operation == Operation::Preview)
         return;
 
@@ -417,10 +438,14 @@ void ZipComponent::Private::run(const Job &job)
             toStore = std::move(entries);
     }
     Completed completed;
+    completed.skippedLinks = skipped;
     if (cancel) {
         completed.result.code = ZipResult::Cancelled;
         completed.result.error = QStringLiteral("The operation was cancelled; no archive was "
                                                 "written.");
+    } else if (!walkError.isEmpty()) {
+        completed.result.code = ZipResult::ReadError;
+        completed.result.error = walkError + QStringLiteral(" No archive was written.");
     } else {
         Internal::ArchiveWriter writer(job.archivePath, job.metadataOptions, cancel,
                                        [this](qint64 files, qint64 bytes, qint64 output) {
@@ -496,6 +521,21 @@ qint32 ZipComponent::metadataOptions() const
 void ZipComponent::setMetadataOptions(qint32 options)
 {
     d->metadataOptions = options;
+}
+
+QStringList ZipComponent::linkFolders() const
+{
+    return d->linkFolders;
+}
+
+void ZipComponent::setLinkFolders(const QStringList &folders)
+{
+    d->linkFolders = folders;
+}
+
+QStringList ZipComponent::skippedLinks() const
+{
+    return d->skippedLinks;
 }
 
 int ZipComponent::Preview(bool reserved)

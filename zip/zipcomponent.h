@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -24,9 +25,14 @@ namespace Corvane::Zip {
 //   file's reported path is the folder as spelled in the list followed by the
 //   names found on disk, joined with the platform's separator. Each folder is
 //   walked in name order (exact code-unit order), a subfolder where its name
-//   falls; hidden files are included, pipes, sockets and dangling links are
-//   not. A folder reached twice within one entry (through links) is walked
-//   once. Entries that match nothing are named in the debug output.
+//   falls; hidden files are included, pipes, sockets, devices and dangling
+//   links are not (and are never opened). A folder reached twice within one
+//   entry (through links) is walked once. Entries that match nothing are named
+//   in the debug output. A folder that cannot be listed, or a file name that
+//   is not valid UTF-8, fails the operation (ReadError, lastError() names it).
+// LinkFolders: a symbolic link is followed only while its target lies inside
+//   the folder of one of the entries or inside one of these folders; the
+//   others are left out, named in the debug output and in skippedLinks().
 // IncludeSubfolders (the first flag option): walk into subfolders; entry
 //   names keep their subfolder parts.
 // PreservePaths (the second flag option): a file's default name (sFilename)
@@ -61,6 +67,7 @@ class ZipComponent : public QObject
     Q_PROPERTY(bool IncludeSubfolders READ includeSubfolders WRITE setIncludeSubfolders)
     Q_PROPERTY(bool PreservePaths READ preservePaths WRITE setPreservePaths)
     Q_PROPERTY(qint32 MetadataOptions READ metadataOptions WRITE setMetadataOptions)
+    Q_PROPERTY(QStringList LinkFolders READ linkFolders WRITE setLinkFolders)
 public:
     explicit ZipComponent(QObject *parent = nullptr);
     ~ZipComponent() override;
@@ -75,6 +82,8 @@ public:
     void setPreservePaths(bool on);
     qint32 metadataOptions() const;
     void setMetadataOptions(qint32 options);
+    QStringList linkFolders() const;
+    void setLinkFolders(const QStringList &folders);
 
     // Lists every file the list reaches (PreviewingFile per file, then
     // ProcessCompleted). The argument is not used.
@@ -92,6 +101,9 @@ public:
     bool isBusy() const;
     // Readable reason of the last failed operation (empty after success).
     QString lastError() const;
+    // The links the last operation left out because they lead outside the
+    // folders allowed (LinkFolders), each "link -> target", in walk order.
+    QStringList skippedLinks() const;
 
 signals:
     // Dates are in UTC. bExcluded is always false, xReason 0.

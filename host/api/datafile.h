@@ -26,6 +26,7 @@ public:
 
     Q_INVOKABLE virtual void Open(Corvane::Host::IDatabase *database, qint32 fileKind,
                                   qint32 openMode, QObject *reserved) = 0;
+    // An empty or null value removes the attribute (with Save).
     Q_INVOKABLE virtual void SetAttribute(const QString &name, const QVariant &value) = 0;
     Q_INVOKABLE virtual void LoadFromFile(const QString &path) = 0;
     Q_INVOKABLE virtual void Save() = 0;

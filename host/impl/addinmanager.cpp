@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLibrary>
+#include <QMap>
 #include <QSet>
 
 namespace Corvane::Host {
@@ -31,13 +33,22 @@ QString canonical(const QString &path)
     return resolved.isEmpty() ? QFileInfo(path).absoluteFilePath() : resolved;
 }
 
+// Class identifier -> library path, as the registry holds them.
+QHash<QString, QString> registeredPaths()
+{
+    const auto &registry = Platform::ComponentRegistry::instance();
+    QHash<QString, QString> paths;
+    for (const QString &classId : registry.registeredServers())
+        paths.insert(classId, registry.serverPath(classId));
+    return paths;
+}
+
 // The libraries of the registry, as canonical paths.
 QSet<QString> registeredLibraries()
 {
-    const auto &registry = Platform::ComponentRegistry::instance();
     QSet<QString> paths;
-    for (const QString &classId : registry.registeredServers())
-        paths.insert(canonical(registry.serverPath(classId)));
+    for (const QString &path : registeredPaths())
+        paths.insert(canonical(path));
     return paths;
 }
 
@@ -54,10 +65,17 @@ bool exportsRegistration(const QString &path)
 
 } // namespace
 
-AddinManager::AddinManager(Application &application, const QString &folder)
+AddinManager::AddinManager(Application &application, const QStringList &folders)
     : m_application(application)
-    , m_folder(QDir(folder).absolutePath())
 {
+    QSet<QString> seen;
+    for (const QString &folder : folders) {
+        const QString path = QDir(folder).absolutePath();
+        if (!seen.contains(canonical(path))) {
+            seen.insert(canonical(path));
+            m_folders.append(path);
+        }
+    }
 }
 
 AddinManager::~AddinManager()
@@ -65,44 +83,105 @@ AddinManager::~AddinManager()
     disconnectAll();
 }
 
-QString AddinManager::defaultFolder()
+QStringList AddinManager::defaultFolders()
 {
-    const QString fromEnvironment = qEnvironmentVariable("CORVANE_ADDIN_DIR");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib"));
+    QStringList folders =
+        qEnvironmentVariable("CORVANE_ADDIN_DIR").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    // The install rules put the add-ins in CORVANE_ADDIN_FOLDER_FROM_PROGRAM,
+    // relative to the installed program's folder; a build tree keeps every
+    // library, the add-in's too, in lib/ beside bin/ (and has CMakeCache.txt
+    // above bin/). Only that lib/ is searched, never an installed lib folder:
+    // every library found is loaded to look for its registration export.
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString installed = program.filePath(QStringLiteral(CORVANE_ADDIN_FOLDER_FROM_PROGRAM));
+    if (QFileInfo(installed).isDir())
+        folders.append(installed);
+    else if (QFileInfo::exists(program.filePath(QStringLiteral("../CMakeCache.txt"))))
+        folders.append(program.filePath(QStringLiteral("../lib")));
+    for (QString &folder : folders)
+        folder = QDir::cleanPath(QDir(folder).absolutePath());
+    return folders;
 }
 
 QStringList AddinManager::registerNewcomers()
 {
     QStringList registered;
+    const QHash<QString, QString> before = registeredPaths();
     const QSet<QString> known = registeredLibraries();
-    const QFileInfoList files =
-        QDir(m_folder).entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Name);
-    for (const QFileInfo &file : files) {
-        const QString path = canonical(file.filePath());
-        if (!QLibrary::isLibrary(path) || known.contains(path) || !exportsRegistration(path))
-            continue;
-        try {
-            Platform::ComponentRegistry::instance().registerLibrary(path);
-            registered.append(path);
-        } catch (const Platform::RuntimeError &error) {
-            report(QStringLiteral("The add-in library %1 could not be registered: %2")
-                       .arg(QDir::toNativeSeparators(path), error.description()));
+    // As with PATH, a library in an earlier folder hides one of the same name
+    // in a later folder: the two would take each other's classes on every start.
+    QSet<QString> names;
+    for (const QString &folder : std::as_const(m_folders)) {
+        const QFileInfoList files =
+            QDir(folder).entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Name);
+        for (const QFileInfo &file : files) {
+            const QString path = canonical(file.filePath());
+            if (!QLibrary::isLibrary(path) || names.contains(file.fileName()))
+                continue;
+            names.insert(file.fileName());
+            if (known.contains(path) || !exportsRegistration(path))
+                continue;
+            try {
+                Platform::ComponentRegistry::instance().registerLibrary(path);
+                registered.append(path);
+            } catch (const Platform::RuntimeError &error) {
+                report(QStringLiteral("The add-in library %1 could not be registered: %2")
+                           .arg(QDir::toNativeSeparators(path), error.description()));
+            }
         }
     }
+    // A class that a newcomer took over was registered elsewhere before: the
+    // add-in moved, or another copy of it is installed. One line a library.
+    const QHash<QString, QString> after = registeredPaths();
+    QMap<std::pair<QString, QString>, QStringList> takenOver; // (old, new) -> classes
+    for (auto entry = before.cbegin(); entry != before.cend(); ++entry) {
+        const QString now = after.value(entry.key());
+        if (!now.isEmpty() && !entry.value().isEmpty() && now != entry.value())
+            takenOver[{entry.value(), now}].append(entry.key());
+    }
+    for (auto change = takenOver.begin(); change != takenOver.end(); ++change) {
+        change->sort(Qt::CaseInsensitive);
+        report(QStringLiteral("Registered again from %1: %2 (registered from %3 before)")
+                   .arg(QDir::toNativeSeparators(change.key().second),
+                        change->join(QStringLiteral(", ")),
+                        QDir::toNativeSeparators(change.key().first)));
+    }
+    dropVanished();
     return registered;
+}
+
+void AddinManager::dropVanished()
+{
+    auto &registry = Platform::ComponentRegistry::instance();
+    QMap<QString, QStringList> classesOfLibrary;
+    const QHash<QString, QString> paths = registeredPaths();
+    for (auto entry = paths.cbegin(); entry != paths.cend(); ++entry) {
+        if (!entry.value().isEmpty() && !QFileInfo::exists(entry.value()))
+            classesOfLibrary[entry.value()].append(entry.key());
+    }
+    for (auto library = classesOfLibrary.begin(); library != classesOfLibrary.end(); ++library) {
+        library->sort(Qt::CaseInsensitive);
+        for (const QString &classId : std::as_const(*library))
+            registry.unregisterServer(classId);
+        report(
+            QStringLiteral("The component library %1 is gone; its registration (%2) is "
+                           "dropped")
+                .arg(QDir::toNativeSeparators(library.key()), library->join(QStringLiteral(", "))));
+    }
 }
 
 QStringList AddinManager::addinClasses() const
 {
     const auto &registry = Platform::ComponentRegistry::instance();
-    const QString canonicalFolder = canonical(m_folder);
+    QSet<QString> canonicalFolders;
+    for (const QString &folder : m_folders)
+        canonicalFolders.insert(canonical(folder));
     QStringList classes;
     for (const QString &classId : registry.registeredServers()) {
         if (!classId.endsWith(kAddinSuffix, Qt::CaseInsensitive))
             continue;
-        if (QFileInfo(canonical(registry.serverPath(classId))).absolutePath() == canonicalFolder)
+        if (canonicalFolders.contains(
+                QFileInfo(canonical(registry.serverPath(classId))).absolutePath()))
             classes.append(classId);
     }
     classes.sort(Qt::CaseInsensitive);

@@ -7,7 +7,9 @@
 
 #include "host/api/table.h"
 
+#include <QHeaderView>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -49,6 +51,8 @@ MainWindow::MainWindow(Application &application, QWidget *parent)
     splitter->addWidget(m_webBar);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
+    // Room for a few tables and a note of the web bar, however small the window.
+    splitter->setMinimumHeight(fontMetrics().lineSpacing() * 16);
     setCentralWidget(splitter);
 
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
@@ -99,6 +103,9 @@ void MainWindow::reloadTables()
     }
     for (int column = 0; column < m_tables->columnCount(); ++column)
         m_tables->resizeColumnToContents(column);
+    // However small the window, the table list shows its columns whole.
+    m_tables->setMinimumWidth(m_tables->header()->length() + 2 * m_tables->frameWidth() +
+                              m_tables->verticalScrollBar()->sizeHint().width());
     statusBar()->showMessage(
         tr("%n table(s) in %1", nullptr, tables->Count()).arg(database->DatabaseName()));
     m_webBar->setTables(subjects);

@@ -229,7 +229,7 @@ QString WebBar::subjectLocation()
     return tableLocation(m_subject.inspector);
 }
 
-QString WebBar::entryOf(const QString &path) const
+QString WebBar::entryOf(const QString &path, QString *leftOut) const
 {
     const QString exact = m_archive->entryName(path);
     if (!exact.isEmpty())
@@ -251,8 +251,10 @@ QString WebBar::entryOf(const QString &path) const
         if (location.isEmpty() || isWebAddress(location))
             continue;
         const QString otherFile = fileOf(location);
-        if (m_archive->entryForLocation(otherFile) == entry && holdsFile(entry, otherFile))
+        if (m_archive->entryForLocation(otherFile) == entry && holdsFile(entry, otherFile)) {
+            *leftOut = entry;
             return {};
+        }
     }
     return entry;
 }
@@ -287,17 +289,16 @@ QString WebBar::tableLocation(const QString &inspector) const
         .toString();
 }
 
-std::pair<QString, QString> WebBar::pageOf(const QString &location) const
+std::pair<QString, QString> WebBar::pageOf(const QString &location, QString *leftOut) const
 {
-    const QString entry = entryOf(location);
+    const QString entry = entryOf(location, leftOut);
     if (!entry.isEmpty())
         return {entry, {}};
-    // A file location may carry a query or a fragment.
+    // A file location may carry a query or a fragment, which the page gets.
     const qsizetype cut = location.indexOf(QRegularExpression(QStringLiteral("[?#]")));
     if (cut <= 0)
         return {};
-    const qsizetype hash = location.indexOf(QLatin1Char('#'), cut);
-    return {entryOf(location.left(cut)), hash < 0 ? QString() : location.mid(hash + 1)};
+    return {entryOf(location.left(cut), leftOut), location.mid(cut)};
 }
 
 void WebBar::resizeEvent(QResizeEvent *event)
@@ -353,12 +354,19 @@ void WebBar::showLocation(const QString &location)
         showNote(tr("No action pad is published for %1: the database holds no published action "
                     "pads yet. Publish them in Tools > Configure.")
                      .arg(name));
-    } else if (const auto [entry, fragment] = pageOf(location); !entry.isEmpty()) {
-        m_view->showPage(entry, fragment);
     } else {
-        showNote(tr("The action pad of %1 is not in the published action pads. Publish them "
-                    "again in Tools > Configure.")
-                     .arg(name));
+        QString leftOut;
+        if (const auto [entry, queryAndFragment] = pageOf(location, &leftOut); !entry.isEmpty())
+            m_view->showPage(entry, queryAndFragment);
+        else if (!leftOut.isEmpty())
+            showNote(tr("The action pad of %1 was left out when the action pads were published: "
+                        "another page has the same name, %2, and that one was kept. Rename one "
+                        "of them, or keep this one when you publish again in Tools > Configure.")
+                         .arg(name, leftOut));
+        else
+            showNote(tr("The action pad of %1 is not in the published action pads. Publish "
+                        "them again in Tools > Configure.")
+                         .arg(name));
     }
 }
 

@@ -93,13 +93,16 @@ private:
     void report(const QString &problem);
     QString subjectLocation();
     QString subjectDisplayName() const;
-    // The archive entry that a location names, and the fragment to scroll to.
-    std::pair<QString, QString> pageOf(const QString &location) const;
+    // The archive entry that a location names, and its query and fragment
+    // ("?tab=2#top"). `leftOut` names the entry when the page was left out in
+    // a name clash.
+    std::pair<QString, QString> pageOf(const QString &location, QString *leftOut) const;
     // The entry a file path names: the entry of that name, else the one
     // whose name is the longest trailing path of the path in the web folder.
     // When that name is shared, another table's page that the entry holds
-    // byte for byte owns it.
-    QString entryOf(const QString &path) const;
+    // byte for byte owns it: the path's page was left out in the clash of
+    // names, and `leftOut` gets the entry's name.
+    QString entryOf(const QString &path, QString *leftOut) const;
     // A file path as the host resolves it: relative ones in the web folder.
     QString fileOf(const QString &path) const;
     // Whether the entry holds the file's bytes.

@@ -2,20 +2,25 @@
 
 #include "host_global.h"
 
-#include <QTextBrowser>
+#include <QWebEngineView>
 
 #include <memory>
+#include <optional>
+
+class QWebEngineProfile;
 
 namespace Corvane::Host {
 
 class PublishedArchive;
 
-// The web bar's page view. It shows pages of the published action pad
-// archive under URLs of the form archive://a<n>/<entry name>, and
-// reads their images, style sheets and linked pages from the same archive,
-// never from the disk or the network. A link that leads out of the archive
-// opens in the desktop's browser.
-class CORVANE_HOST_EXPORT WebBarView final : public QTextBrowser
+// The web bar's page view: a browser view of the published action pad
+// archive. It shows the archive's pages under URLs of the form
+// pads://archive<n>/<entry name>, served from the archive itself, so that
+// the pages' style sheets, pictures, scripts and links resolve among
+// themselves and a page reads its location's query as a browser gives it.
+// Nothing leaves the machine: requests of any other scheme are not loaded,
+// and a link that leads out of the archive opens in the desktop's browser.
+class CORVANE_HOST_EXPORT WebBarView final : public QWebEngineView
 {
     Q_OBJECT
 public:
@@ -23,32 +28,50 @@ public:
     ~WebBarView() override;
     Q_DISABLE_COPY_MOVE(WebBarView)
 
+    // Prepares the process for the view; call it before the QApplication is
+    // created. It registers the archive's URL scheme, and, when the process
+    // runs as root, turns off the browser's sandbox, which cannot start as
+    // root.
+    static void prepareApplication();
+
     // The archive whose pages are shown (null: none). Each archive gets URLs
-    // of its own (a<n>, n counting the archives), so that nothing loaded
-    // from an earlier one is taken for its pages.
+    // of its own (archive<n>, n counting the archives), so that nothing
+    // loaded from an earlier one is taken for its pages.
     void setArchive(std::shared_ptr<const PublishedArchive> archive);
-    // Shows the archive's entry, scrolled to the fragment when one is given;
-    // a new page history begins with it.
-    void showPage(const QString &entryName, const QString &fragment = {});
+    // Shows the archive's entry with the location's query and fragment
+    // ("?tab=2#top", either part may be missing); a new page history begins
+    // with it.
+    void showPage(const QString &entryName, const QString &queryAndFragment = {});
     // Shows a note (HTML) in place of a page and forgets the page history.
     void showNote(const QString &html);
 
-    // The entry an URL of this view names; empty for any other URL.
+    // The entry of the archive shown that an URL of this view names; empty
+    // for any other URL.
     QString entryOf(const QUrl &url) const;
+    // The bytes of the entry that the URL names; nullopt when the archive
+    // shown has no such entry, or it cannot be read (reported on the web
+    // bar's logging category).
+    std::optional<QByteArray> read(const QUrl &url) const;
     // Entries larger than this are not loaded.
     static constexpr qint64 kMaxEntrySize = 32 * 1024 * 1024;
 
-    QVariant loadResource(int type, const QUrl &name) override;
+    static const char kScheme[];
 
 protected:
-    void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     QUrl urlOf(const QString &entryName) const;
+    // A navigation of the page: whether it may load in the view.
+    bool acceptNavigation(const QUrl &url, bool linkClicked, bool mainFrame);
 
+    friend class WebBarPage;
+
+    QWebEngineProfile *m_profile;
     std::shared_ptr<const PublishedArchive> m_archive;
     QString m_host;
     int m_archives = 0;
+    bool m_newHistory = false; // the history begins anew with the next page loaded
 };
 
 } // namespace Corvane::Host

@@ -6,8 +6,11 @@
 #include "../datarows.h"
 #include "../dravo/dravotest.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 using namespace Corvane;
@@ -150,7 +153,15 @@ private slots:
 
     void publishWithoutTheAddin()
     {
+        // A copy of the program outside the build tree has no add-in folder
+        // beside it, and the one the user names is empty.
         QTemporaryDir emptyAddinFolder;
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir(elsewhere.path()).mkdir("bin"));
+        QVERIFY(QFile::copy(AdminTool::program(), elsewhere.filePath("bin/corvane-admin")));
+        const QByteArray binFolder = qgetenv("CORVANE_BIN_DIR");
+        const auto restore = qScopeGuard([&] { qputenv("CORVANE_BIN_DIR", binFolder); });
+        qputenv("CORVANE_BIN_DIR", QFile::encodeName(elsewhere.filePath("bin")));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("CORVANE_ADDIN_DIR", emptyAddinFolder.path());
         const QString before = AdminTool::databaseState(database());

@@ -93,13 +93,13 @@ private slots:
         QVERIFY(file);
         file->Open(m_database.get(), IDravoFile::ActionPadFile, IDravoFile::ForUpdate, nullptr);
         file->LoadFromFile(m_newPath);
-        file->SetAttribute("defaultactionpad", "new.html");
-        file->SetAttribute("overviewactionpad", QVariant(QString()));
+        file->SetAttribute("defaultactionpad", QVariant(QString())); // an empty value removes it
+        file->SetAttribute("overviewactionpad", "new.html");
+        file->SetAttribute("other", "");
         expectStored(m_oldArchive, kOldAttributes);
         file->Save();
         file->Close();
-        expectStored(m_newArchive,
-                     {{"defaultactionpad", "new.html"}, {"overviewactionpad", QString()}});
+        expectStored(m_newArchive, {{"overviewactionpad", "new.html"}});
     }
 
     void abandonedChangesLeaveTheFile_data()

@@ -369,8 +369,12 @@ public:
             raiseError(number, kSource,
                        QStringLiteral("Dravo.File.Save failed (as the test asked)"));
         }
-        for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it)
-            host->database.fileAttributes.insert(it.key(), it.value());
+        for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it) {
+            if (it.value().isEmpty()) // as the data engine: an empty value removes it
+                host->database.fileAttributes.remove(it.key());
+            else
+                host->database.fileAttributes.insert(it.key(), it.value());
+        }
         if (m_hasContent) {
             host->database.storedFile = m_content;
             host->database.hasStoredFile = true;

@@ -1,5 +1,6 @@
 // The add-in manager with real component libraries: the probe library in a folder of its
-// own (the real add-in is loaded by the end-to-end tests).
+// own (the real add-in is loaded by the end-to-end tests and, installed, by the install test).
+#include "../datarows.h"
 #include "../fakehost/debugcapture.h"
 #include "unattendedcapture.h"
 
@@ -7,11 +8,13 @@
 #include "host/impl/configurationdialog.h"
 #include "platform/componentregistry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
 using namespace Corvane;
+using namespace DataRows;
 
 namespace {
 
@@ -48,7 +51,7 @@ private slots:
     {
         // Every test starts with a registry that knows nothing of the probe.
         for (const char *classId : {"CorvaneProbe.Addin", "CorvaneProbeBroken.Addin",
-                                    "CorvaneProbe.Helper", "Elsewhere.Addin"})
+                                    "CorvaneProbe.Helper", "Elsewhere.Addin", "Gone.Addin"})
             Platform::ComponentRegistry::instance().unregisterServer(classId);
         m_application = std::make_unique<Host::Application>();
         m_unattended = std::make_unique<HostTest::UnattendedCapture>(*m_application);
@@ -64,9 +67,11 @@ private slots:
 
     void newcomerIsRegisteredOnceAndOnlyTheFoldersAddinsCount()
     {
-        Platform::ComponentRegistry::instance().registerServer("Elsewhere.Addin",
-                                                               QDir::temp().filePath("libx.so"));
-        Host::AddinManager manager(*m_application, kProbeFolder);
+        Platform::ComponentRegistry::instance().registerServer(
+            "Elsewhere.Addin", QCoreApplication::applicationFilePath());
+        // Named twice (the second time through a detour): searched once.
+        Host::AddinManager manager(*m_application, {kProbeFolder, kProbeFolder + "/../addins"});
+        QCOMPARE(manager.folders(), QStringList{kProbeFolder});
         QCOMPARE(manager.registerNewcomers(), QStringList{probeLibrary()});
         QCOMPARE(Platform::ComponentRegistry::instance().serverPath("CorvaneProbe.Addin"),
                  probeLibrary());
@@ -77,10 +82,46 @@ private slots:
         QVERIFY(m_unattended->errors.isEmpty());
     }
 
+    // Registrations are per user and outlive the libraries: a class served from
+    // elsewhere is registered again from the folder, a library that is gone
+    // loses its registration; each said in one line, once.
+    void staleRegistrationIsMendedInOneLine_data()
+    {
+        columns<QString, QString, QString, QString>({"classId", "oldPath", "newPath", "line"});
+        const QString missing = QDir::temp().filePath("moved-away/libcorvane-probe-addin.so");
+        const QString elsewhere = QCoreApplication::applicationFilePath();
+        row("add-in moved into the folder", "CorvaneProbe.Addin", missing, probeLibrary(),
+            QString("Registered again from %1: CorvaneProbe.Addin (registered from %2 before)\n")
+                .arg(probeLibrary(), missing));
+        row("another copy of the add-in", "CorvaneProbe.Addin", elsewhere, probeLibrary(),
+            QString("Registered again from %1: CorvaneProbe.Addin (registered from %2 before)\n")
+                .arg(probeLibrary(), elsewhere));
+        row("library removed", "Gone.Addin", missing, QString(),
+            QString("The component library %1 is gone; its registration (Gone.Addin) is "
+                    "dropped\n")
+                .arg(missing));
+    }
+
+    void staleRegistrationIsMendedInOneLine()
+    {
+        QFETCH(QString, classId);
+        QFETCH(QString, oldPath);
+        QFETCH(QString, newPath);
+        QFETCH(QString, line);
+        auto &registry = Platform::ComponentRegistry::instance();
+        registry.registerServer(classId, oldPath);
+        Host::AddinManager manager(*m_application, {kProbeFolder});
+        manager.registerNewcomers();
+        QCOMPARE(registry.serverPath(classId), newPath);
+        QCOMPARE(QString::fromUtf8(m_unattended->errors), line);
+        manager.registerNewcomers();
+        QCOMPARE(QString::fromUtf8(m_unattended->errors), line);
+    }
+
     void brokenAddinIsReportedAndSkipped()
     {
         {
-            Host::AddinManager manager(*m_application, kProbeFolder);
+            Host::AddinManager manager(*m_application, {kProbeFolder});
             manager.connectAll();
             QCOMPARE(manager.connectedAddins(), QStringList{"CorvaneProbe.Addin"});
             QCOMPARE(QString::fromUtf8(m_unattended->errors),

@@ -48,7 +48,8 @@ private slots:
     void init()
     {
         m_application = std::make_unique<Host::Application>();
-        m_addins = std::make_unique<Host::AddinManager>(*m_application, m_emptyAddinFolder.path());
+        m_addins = std::make_unique<Host::AddinManager>(*m_application,
+                                                        QStringList{m_emptyAddinFolder.path()});
         m_capture = std::make_unique<FakeHost::DebugCapture>();
         m_unattended = std::make_unique<HostTest::UnattendedCapture>(*m_application);
     }

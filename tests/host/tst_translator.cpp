@@ -2,6 +2,7 @@
 // add-in's translations are.
 #include "../datarows.h"
 
+#include "host/impl/hosttranslations.h"
 #include "host/impl/translator.h"
 #include "platform/runtimeerror.h"
 
@@ -105,6 +106,39 @@ private slots:
             QCOMPARE(error.number(), Platform::ErrorNumber::FileNotFound);
             QVERIFY(error.description().contains("Brimble_en.qm"));
         }
+    }
+
+    // The host's own texts and Qt's dialog buttons follow the language.
+    void hostSpeaksTheLanguage_data()
+    {
+        columns<QString, QString, QString, int, QString>(
+            {"language", "context", "source", "n", "expected"});
+        row("de: Qt's own Yes button", "de", "QPlatformTheme", "&Yes", -1, "&Ja");
+        row("de: the host's menu", "de", "Corvane::Host::MainWindow", "&File", -1, "&Datei");
+        row("de_CH: the German dictionary", "de_CH", "Corvane::Host::MainWindow", "&File", -1,
+            "&Datei");
+        row("de: one table", "de", "Corvane::Host::MainWindow", "%n table(s) in %1", 1,
+            "1 Tabelle in %1");
+        row("en: one table", "en", "Corvane::Host::MainWindow", "%n table(s) in %1", 1,
+            "1 table in %1");
+        row("en: four tables", "en", "Corvane::Host::MainWindow", "%n table(s) in %1", 4,
+            "4 tables in %1");
+        row("xx: no dictionary, the English texts", "xx", "Corvane::Host::MainWindow", "&File", -1,
+            "&File");
+    }
+
+    void hostSpeaksTheLanguage()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(int, n);
+        QFETCH(QString, expected);
+        Host::HostTranslations::install("de");
+        Host::HostTranslations::install(language); // in place of the German ones
+        QCOMPARE(QCoreApplication::translate(context.toLatin1(), source.toLatin1(), nullptr, n),
+                 expected);
+        Host::HostTranslations::install("en");
     }
 };
 

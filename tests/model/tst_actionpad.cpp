@@ -197,7 +197,7 @@ private slots:
         QVERIFY(capture.lines.contains(
             ("set actionpad for " + source + " To " + stored + "\r\n").toLocal8Bit()));
         QHash<QString, QString> attributes;
-        if (!attribute.isEmpty())
+        if (!attribute.isEmpty() && !stored.isEmpty()) // an empty name removes the attribute
             attributes.insert(attribute, stored);
         QCOMPARE(m_host->database.fileAttributes, attributes);
         QCOMPARE(m_host->log.matching("Dravo.File.Save").size(), attribute.isEmpty() ? 0 : 1);

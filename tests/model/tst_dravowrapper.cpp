@@ -52,8 +52,11 @@ private slots:
                  QStringList({"CreateObject Dravo.File", "Dravo.File.Open 123 3",
                               "Dravo.File.SetAttribute overviewactionpad=" + value,
                               "Dravo.File.Save", "Dravo.File.Close"}));
-        QCOMPARE(m_host->database.fileAttributes,
-                 (QHash<QString, QString>{{"overviewactionpad", value}}));
+        // An empty value removes the attribute.
+        const QHash<QString, QString> expected =
+            value.isEmpty() ? QHash<QString, QString>()
+                            : QHash<QString, QString>{{"overviewactionpad", value}};
+        QCOMPARE(m_host->database.fileAttributes, expected);
         QVERIFY(!m_host->database.hasStoredFile);
     }
 

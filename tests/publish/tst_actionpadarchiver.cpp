@@ -12,9 +12,14 @@
 #include <QApplication>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <optional>
@@ -120,6 +125,7 @@ private:
     {
         QString archive;
         QStringList states, finished;
+        QString failure; // FailureDescription() at Finished
         QList<qint16> percents;
         bool finishedBeforeReturn = false;
     };
@@ -135,6 +141,7 @@ private:
                 [&](qint16 percent) { run.percents << percent; });
         connect(&archiver, &ActionPadArchiver::Finished, this, [&](const QString &name) {
             run.finished << name;
+            run.failure = archiver.FailureDescription();
             run.finishedBeforeReturn = run.finishedBeforeReturn || !returned;
         });
         archiver.setActionPads(m_pads);
@@ -183,6 +190,15 @@ private slots:
         m_web.emplace();
         QVERIFY(m_web->isValid());
         m_pads = std::make_shared<Brimble::ActionPadCollection>();
+        host().database.serverName = "sqlite";
+        host().database.databaseName = m_web->filePath("corvane.db");
+        host().translations = {
+            {"ActionPadArchiver.InvalidFile_Missing", "does not exist"},
+            {"ActionPadArchiver.InvalidFile_Folder", "is a folder"},
+            {"ActionPadArchiver.InvalidFile_NotRegular", "is not a regular file"},
+            {"ActionPadArchiver.Error_PreviewFailed", "Not read: %1"},
+            {"ActionPadArchiver.Error_ZipFailed", "Not published: %1"},
+            {"ActionPadArchiver.Warning_SkippedLinks", "Left out: %1"}};
     }
 
     void cleanup()
@@ -196,11 +212,12 @@ private slots:
 
     void invalidFilesAreNamedInOneWarning()
     {
-        host().translations = {{"ActionPadArchiver.Error_InvalidFiles",
-                                "Missing:%1{vbNewLine}Choose existing files."}};
-        writeFiles({"index.htm"});
+        host().translations.insert("ActionPadArchiver.Error_InvalidFiles",
+                                   "Missing:%1{vbNewLine}Choose existing files.");
+        writeFiles({"index.htm", "pads/a.htm"});
+        QCOMPARE(mkfifo(QFile::encodeName(web("pipe.htm")).constData(), 0644), 0);
         addPads({web("index.htm"), web("missing.htm"), "http://example.com/nowhere.htm",
-                 web("sub/gone.htm")});
+                 web("sub/gone.htm"), web("pads"), web("pipe.htm")});
         const QStringList tempFiles = QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files);
         ActionPadArchiver archiver;
         archiver.setActionPads(m_pads);
@@ -215,9 +232,11 @@ private slots:
             QCOMPARE(error.number(), Corvane::Platform::componentError(514));
         }
         QCOMPARE(host().application.messages.size(), 1);
-        QCOMPARE(host().application.messages.first().prompt, "Missing:\rT2\t" + web("missing.htm") +
-                                                                 "\rT4\t" + web("sub/gone.htm") +
-                                                                 "\r\nChoose existing files.");
+        QCOMPARE(host().application.messages.first().prompt,
+                 "Missing:\rT2\t" + web("missing.htm") + " does not exist\rT4\t" +
+                     web("sub/gone.htm") + " does not exist\rT5\t" + web("pads") +
+                     " is a folder\rT6\t" + web("pipe.htm") +
+                     " is not a regular file\r\nChoose existing files.");
         QCOMPARE(host().application.messages.first().style, 48 | 0x10000);
         QTest::qWait(50);
         QCOMPARE(states, QStringList{"AnalyzeActionPads"});
@@ -237,17 +256,26 @@ private slots:
             "index.htm HTTP://example.com/pad.htm - img/logo.gif index.htm",
             "css/site.css=css/site.css img/logo.gif=img/logo.gif "
             "img/small/dot.png=img/small/dot.png index.htm=index.htm",
-            "", "index.htm - - img/logo.gif -");
+            "", "index.htm - - img/logo.gif index.htm");
         row("folders differing only in case are one, under the first spelling",
             "Pads/a.htm Pads/b.htm", "Pads/a.htm pads/b.htm", "a.htm=Pads/a.htm b.htm=Pads/b.htm",
-            "", "a.htm -");
+            "", "a.htm b.htm");
         row("a name in two folders asks the user; the first is kept by default",
             "one/index.htm two/index.htm two/two.htm", "one/index.htm two/index.htm",
             "index.htm=one/index.htm two.htm=two/two.htm",
             "index.htm|one/index.htm index.htm|two/index.htm", "index.htm index.htm");
-        row("of two case variants only the later is listed", "one/index.htm two/Index.htm",
-            "one/index.htm two/Index.htm", "Index.htm=two/Index.htm index.htm=one/index.htm",
-            "Index.htm|two/Index.htm", "index.htm Index.htm");
+        row("names differing only in case clash: both listed, the pads name the one kept",
+            "one/index.htm two/Index.htm", "one/index.htm two/Index.htm", "Index.htm=two/Index.htm",
+            "Index.htm|two/Index.htm index.htm|one/index.htm", "Index.htm Index.htm");
+        row("Ü.htm and ü.htm in one folder clash", "Ü.htm ü.htm", "ü.htm", "Ü.htm=Ü.htm",
+            "Ü.htm|Ü.htm ü.htm|ü.htm", "Ü.htm");
+        row("a name found on disk in another case than the location's", "Pads/Start.htm",
+            "pads/start.htm", "Start.htm=Pads/Start.htm", "", "Start.htm");
+        row("every pad of one file gets its name", "index.htm", "index.htm index.htm",
+            "index.htm=index.htm", "", "index.htm index.htm");
+        row("the database published to and its journals stay out",
+            "corvane.db corvane.db-wal corvane.db-shm corvane.db-journal corvane.db.txt index.htm",
+            "index.htm", "corvane.db.txt=corvane.db.txt index.htm=index.htm", "", "index.htm");
         row("outer folder first: the inner file keeps its subfolder", "a.htm sub/b.htm",
             "a.htm sub/b.htm", "a.htm=a.htm sub/b.htm=sub/b.htm", "", "a.htm sub/b.htm");
         row("inner folder first: its file at the top", "a.htm sub/b.htm", "sub/b.htm a.htm",
@@ -405,25 +433,49 @@ private slots:
         QCOMPARE(raised, expected);
     }
 
+    void linksLeadingOutAreLeftOutWithOneWarning()
+    {
+        QTemporaryDir outside;
+        writeFiles({"pads/index.htm", "shared/site.css"});
+        QVERIFY(QFile::link("../shared", web("pads/shared")));
+        QVERIFY(QFile::link(outside.path(), web("pads/etc")));
+        QVERIFY(QFile::link("/etc/hostname", web("pads/host.txt")));
+        host().application.webFolder = web("") + QDir::separator();
+        addPads({web("pads/index.htm")});
+        const Run run = publish();
+        verifyArchive(run, {"index.htm=pads/index.htm", "shared/site.css=shared/site.css"});
+        QCOMPARE(host().application.messages.size(), 1);
+        QCOMPARE(host().application.messages.first().prompt,
+                 "Left out: " + web("pads/etc") + " -> " +
+                     QFileInfo(outside.path()).canonicalFilePath() + "; " + web("pads/host.txt") +
+                     " -> " + QFileInfo("/etc/hostname").canonicalFilePath());
+    }
+
     void failuresEndThePublishWithAMessage_data()
     {
-        columns<bool, QString, QString>({"zipFails", "lastState", "message"});
+        columns<QString, QString, QString>({"fault", "lastState", "message"});
         // An unreadable stored dialog width: the error must not escape into the event loop.
-        row("the duplicates dialog cannot load", false, "UserFixDuplicates", "broad");
+        row("the duplicates dialog cannot load", "dialog", "UserFixDuplicates", "broad");
         // The archive's place is taken by a folder: the zip cannot be written.
-        row("the zip cannot be written", true, "CreateZipFile", "Not published: ");
+        row("the zip cannot be written", "zip", "CreateZipFile", "Not published: ");
+        row("a file name that is not UTF-8 ends the preview", "latin1", "AnalyzeActionPads",
+            "Not read: The name of the file \"caf\\xE9.htm\"");
     }
 
     void failuresEndThePublishWithAMessage()
     {
-        QFETCH(bool, zipFails);
+        QFETCH(QString, fault);
         QFETCH(QString, lastState);
         QFETCH(QString, message);
-        host().translations = {{"ActionPadArchiver.Error_ZipFailed", "Not published: %1"}};
-        if (!zipFails)
+        const bool zipFails = fault == "zip";
+        if (fault == "dialog")
             host().database.setSetting("Addins\\CorvaneAdministration\\frmEditArchiveDuplicates",
                                        "Width", "broad");
         writeFiles({"one/index.htm", "two/index.htm"});
+        const QByteArray odd = QFile::encodeName(web("one/")) + "caf\xe9.htm";
+        const auto removeOdd = qScopeGuard([&] { ::unlink(odd.constData()); });
+        if (fault == "latin1")
+            QCOMPARE(::close(::creat(odd.constData(), 0644)), 0);
         addPads({web("one/index.htm"), web("two/index.htm")});
         DialogAnswer answer([](QDialog &d) { click(d, "cmdContinuePublishing"); });
         const Run run = publish([&](ActionPadArchiver &archiver, Run &) {
@@ -442,6 +494,7 @@ private slots:
         const auto &shown = host().application.messages.first();
         QVERIFY2(shown.prompt.contains(message), qPrintable(shown.prompt));
         QCOMPARE(shown.style, 48 | 0x10000);
+        QCOMPARE(run.failure, shown.prompt); // what the page shows as its status
         if (zipFails) {
             QVERIFY2(shown.prompt.contains(run.archive), qPrintable(shown.prompt));
             QVERIFY(QDir().rmdir(run.archive));

@@ -105,11 +105,12 @@ private slots:
             QStringList{"index.htm:f1:x", "index.htm:f2:-"});
         row("three of one name: one checked", QStringList{"a.htm", "a.htm", "a.htm"},
             QStringList{"a.htm:f1:x", "a.htm:f2:-", "a.htm:f3:-"});
-        row("names differing in case are both checked", QStringList{"index.htm", "Index.htm"},
-            QStringList{"Index.htm:f2:x", "index.htm:f1:x"});
+        row("names differing only in case clash: the first shown is checked",
+            QStringList{"index.htm", "Index.htm", "ü.htm", "Ü.htm"},
+            QStringList{"Index.htm:f2:x", "index.htm:f1:-", "Ü.htm:f4:x", "ü.htm:f3:-"});
         row("groups in name order, first of each group in collection order",
             QStringList{"b.htm", "a.htm", "b.htm", "A.htm", "a.htm"},
-            QStringList{"A.htm:f4:x", "a.htm:f2:x", "a.htm:f5:-", "b.htm:f1:x", "b.htm:f3:-"});
+            QStringList{"A.htm:f4:x", "a.htm:f2:-", "a.htm:f5:-", "b.htm:f1:x", "b.htm:f3:-"});
         row("subfolder names sort with the rest",
             QStringList{"img/a.gif", "css/a.css", "img/a.gif"},
             QStringList{"css/a.css:f2:x", "img/a.gif:f1:x", "img/a.gif:f3:-"});

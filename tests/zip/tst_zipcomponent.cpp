@@ -5,10 +5,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <optional>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Corvane::Zip;
 using namespace ZipTest;
@@ -32,6 +39,28 @@ void onPreprocess(ZipComponent *zip, Preprocess handler, QList<int> *methods = n
                              methods->append(xMethod);
                      });
 }
+
+// Threads started while it lives reach files as the user "nobody" (fsuid 65534), whom
+// permissions stop: root would read anything. The test's own thread is root again at its end.
+class ThreadsStartAsNobody final
+{
+public:
+    ThreadsStartAsNobody()
+    {
+        if (geteuid() == 0) {
+            setfsgid(65534);
+            setfsuid(65534);
+        }
+    }
+    ~ThreadsStartAsNobody()
+    {
+        if (geteuid() == 0) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    Q_DISABLE_COPY_MOVE(ThreadsStartAsNobody)
+};
 
 } // namespace
 
@@ -131,6 +160,109 @@ private slots:
         QVERIFY2(m_debug.contains("sub dir\" leads to a folder walked already"), m_debug);
     }
 
+    void walkReachesOnlyWhatItMay_data()
+    {
+        // fault: what the tree gets besides makeWebTree(); list: %1 the test folder; added:
+        // sources besides the tree's (below the test folder); skipped: "link -> target"; error:
+        // a part of lastError() when the preview fails (ReadError).
+        columns<QString, QString, QStringList, QStringList, QString>(
+            {"fault", "list", "added", "skipped", "error"});
+        const QString pads = "|%1/Web Pads/*";
+        row("links leading out of the listed folders are left out and listed", "out", pads,
+            QStringList{},
+            QStringList{"Web Pads/etc -> outside", "Web Pads/secret.txt -> outside/secret.txt"},
+            "");
+        row("a link into a folder allowed for links is followed", "shared", pads,
+            QStringList{"Web Pads/common/site.css"}, QStringList{}, "");
+        row("a link into another listed folder is followed", "across",
+            "|%1/Web Pads/img/*|%1/Web Pads/sub dir/*", QStringList{"Web Pads/img/page.htm"},
+            QStringList{}, "");
+        row("pipes, sockets and devices are never opened", "special", pads, QStringList{},
+            QStringList{}, "");
+        row("a folder that cannot be listed fails the walk", "closed folder", pads, QStringList{},
+            QStringList{}, "Cannot read the folder \"%1/Web Pads/sub dir/\" (Permission denied)");
+        row("a name that is not UTF-8 fails the walk, its bytes escaped", "latin1", pads,
+            QStringList{}, QStringList{},
+            "The name of the file \"caf\\xE9 \\x01.htm\" in the folder \"%1/Web Pads/img/\" "
+            "is not valid UTF-8");
+    }
+
+    void walkReachesOnlyWhatItMay()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, list);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, skipped);
+        QFETCH(QString, error);
+        makeWebTree();
+        writeFile(path("outside/secret.txt"), "root:x:0:0");
+        writeFile(path("shared/site.css"), "body {}");
+        const QString top = path("Web Pads") + "/";
+        if (fault == "out") {
+            QVERIFY(QFile::link(path("outside"), top + "etc"));
+            QVERIFY(QFile::link("../outside/secret.txt", top + "secret.txt"));
+        } else if (fault == "shared") {
+            QVERIFY(QFile::link("../shared", top + "common"));
+        } else if (fault == "across") {
+            QVERIFY(QFile::link("../sub dir/page.htm", top + "img/page.htm"));
+        } else if (fault == "special") {
+            QCOMPARE(mkfifo(QFile::encodeName(top + "pipe.htm").constData(), 0644), 0);
+            QVERIFY(QFile::link("/dev/zero", top + "zero.htm"));
+        } else if (fault == "closed folder") {
+            QVERIFY(QFile::setPermissions(top + "sub dir", {}));
+        }
+        // Qt cannot name this file to remove it: it goes by its bytes.
+        const QByteArray oddName = QFile::encodeName(top + "img/") + "caf\xe9 \x01.htm";
+        const auto removeOdd = qScopeGuard([&] { ::unlink(oddName.constData()); });
+        if (fault == "latin1") {
+            FILE *file = fopen(oddName.constData(), "w");
+            QVERIFY(file);
+            fclose(file);
+        }
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
+        ZipComponent zip;
+        zip.setFilesToProcess(list.replace("%1", m_dir->path()));
+        zip.setIncludeSubfolders(true);
+        zip.setLinkFolders({path("shared")});
+        QSignalSpy completed(&zip, &ZipComponent::ProcessCompleted);
+        QStringList sources;
+        connect(&zip, &ZipComponent::PreviewingFile, &zip,
+                [&](const QString &, const QString &source) {
+                    sources.append(source.mid(m_dir->path().size() + 1));
+                });
+        {
+            ThreadsStartAsNobody nobody;
+            QCOMPARE(zip.Preview(false), ZipResult::Success);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, Timeout);
+        QFile::setPermissions(top + "sub dir", QFileDevice::Permissions(0x7700));
+        for (QString &link : skipped)
+            link = path(link.section(" -> ", 0, 0)) + " -> " +
+                   QFileInfo(path(link.section(" -> ", 1))).canonicalFilePath();
+        QCOMPARE(zip.skippedLinks(), skipped);
+        if (!error.isEmpty()) {
+            QCOMPARE(completed.at(0).at(8).toInt(), ZipResult::ReadError);
+            QVERIFY2(zip.lastError().contains(error.replace("%1", m_dir->path())),
+                     qPrintable(zip.lastError()));
+            return;
+        }
+        QCOMPARE(completed.at(0).at(8).toInt(), ZipResult::Success);
+        QStringList expected =
+            fault == "across"
+                ? QStringList{"Web Pads/img/Logo.PNG", "Web Pads/img/page.htm",
+                              "Web Pads/img/ünï cödé.gif", "Web Pads/sub dir/deeper/x.js",
+                              "Web Pads/sub dir/page.htm"}
+                : QStringList{"Web Pads/.hidden.css",     "Web Pads/Zeta.js",
+                              "Web Pads/img/Logo.PNG",    "Web Pads/img/ünï cödé.gif",
+                              "Web Pads/index.htm",       "Web Pads/sub dir/deeper/x.js",
+                              "Web Pads/sub dir/page.htm"};
+        if (fault != "across")
+            expected += added;
+        expected.sort();
+        sources.sort();
+        QCOMPARE(sources, expected);
+    }
+
     void zipStoresWhatHandlersLeave()
     {
         makeWebTree();
@@ -222,6 +354,7 @@ private slots:
         QTest::newRow("a file replaced by a folder") << "folder" << ZipResult::ReadError;
         QTest::newRow("a file deleted, archive file with content")
             << "gone" << ZipResult::ReadError;
+        QTest::newRow("a file that cannot be read") << "closed" << ZipResult::ReadError;
         QTest::newRow("archive folder missing") << "no folder" << ZipResult::WriteError;
         QTest::newRow("no ArchivePath") << "no path" << ZipResult::WriteError;
     }
@@ -236,11 +369,21 @@ private slots:
         prepare(zip, path("Web Pads"), before);
         if (fault.startsWith("no "))
             zip.setArchivePath(fault == "no path" ? QString() : path("missing folder/a.zip"));
+        if (fault == "closed")
+            QVERIFY(QFile::setPermissions(victim, {}));
         onPreprocess(&zip, [&](QString *, const QString &source, bool *) {
-            if (source == victim && QFile::remove(victim) && fault == "folder")
+            if (source == victim && fault != "closed" && QFile::remove(victim) && fault == "folder")
                 QDir().mkpath(victim);
         });
+        // The worker reads as a user whom permissions stop; it writes into folders open to all.
+        for (const QString &folder : {m_dir->path(), path("out")})
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        QFile::setPermissions(path("out/tmpArchive"), QFileDevice::Permissions(0x6666));
+        std::optional<ThreadsStartAsNobody> nobody;
+        if (fault == "closed")
+            nobody.emplace();
         QTEST(zipToEnd(zip).value(8).toInt(), "result");
+        nobody.reset();
         const QString names = fault == "no path"     ? QString("ArchivePath")
                               : fault == "no folder" ? zip.archivePath()
                                                      : "\"" + victim + "\"";
