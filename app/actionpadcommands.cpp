@@ -104,11 +104,11 @@ void printText(const StoredArchive &archive, const QString &database, QTextStrea
     out << "Database: " << database << '\n';
     if (archive.stored)
         out << "Archive: " << archive.size << " bytes, " << archive.entries.size() << " entries\n";
+    else
+        out << "Archive: none stored yet (publish the action pads to store one)\n";
     if (archive.publish)
         out << "Published: " << archive.publish->publishedAt.toString(Qt::ISODate) << ", "
             << archive.publish->summary() << '\n';
-    else
-        out << "Archive: none stored yet (publish the action pads to store one)\n";
     out << "Attributes:";
     if (archive.attributes.isEmpty())
         out << " none";

@@ -66,6 +66,14 @@ private slots:
                                     QStringLiteral("  overviewactionpad = übersicht.htm\n"),
                                     QStringLiteral("Cache generation: 2\n")})
             QVERIFY2(text.output.contains(line), qPrintable(text.output));
+        QVERIFY2(text.output.contains("Published: "), qPrintable(text.output));
+
+        // An archive stored before publishes were recorded: no "Published:" line, and stored.
+        Dravo::Engine::open(m_scratch->location())->execute("DELETE FROM actionpad_publish");
+        const AdminTool::Result older = admin({"actionpads", "show"});
+        QVERIFY2(older.output.contains("bytes, ") && !older.output.contains("none stored") &&
+                     !older.output.contains("Published:"),
+                 qPrintable(older.output));
     }
 
     void extractWritesTheStoredBytes()
