@@ -131,7 +131,7 @@ void DryRunReport::printText(QTextStream &out) const
     }
 
     if (!m_skippedLinks.isEmpty()) {
-        out << "Skipped links (they lead outside the pad folders):\n";
+        out << "Skipped links (they lead outside the pad folders and the web folder):\n";
         for (const QString &link : m_skippedLinks)
             out << "  " << link << '\n';
     }
