@@ -5,6 +5,7 @@
 
 #include "dravo/actionpadstore.h"
 #include "dravo/engine.h"
+#include "dravo/publishrecord.h"
 #include "dravo/servercache.h"
 #include "host/impl/publishedarchive.h"
 #include "platform/runtimeerror.h"
@@ -45,6 +46,7 @@ struct StoredArchive
     QString sha256;
     QList<Host::PublishedArchive::Entry> entries;
     qint64 cacheGeneration = 0;
+    std::optional<Dravo::PublishRecord> publish;
 };
 
 StoredArchive readStoredArchive(Dravo::Engine &engine)
@@ -56,6 +58,7 @@ StoredArchive readStoredArchive(Dravo::Engine &engine)
         archive.size = store.contentSize();
         archive.sha256 = store.contentSha256();
         archive.cacheGeneration = Dravo::ServerCache(engine).generation();
+        archive.publish = Dravo::PublishRecord::read(engine);
         const std::unique_ptr<Host::PublishedArchive> copy =
             Host::PublishedArchive::copyFromStore(store);
         archive.stored = copy != nullptr;
@@ -84,13 +87,22 @@ void printJson(const StoredArchive &archive, QTextStream &out)
                                    {QStringLiteral("compressedSize"), entry.compressedSize},
                                    {QStringLiteral("crc32"), crcText(entry.crc32)}});
     }
-    const QJsonObject root{{QStringLiteral("attributes"), attributes},
-                           {QStringLiteral("size"), archive.size},
-                           {QStringLiteral("sha256"), archive.sha256.isEmpty()
-                                                          ? QJsonValue(QJsonValue::Null)
-                                                          : QJsonValue(archive.sha256)},
-                           {QStringLiteral("entries"), entries},
-                           {QStringLiteral("cacheGeneration"), archive.cacheGeneration}};
+    QJsonObject root{{QStringLiteral("attributes"), attributes},
+                     {QStringLiteral("size"), archive.size},
+                     {QStringLiteral("sha256"), archive.sha256.isEmpty()
+                                                    ? QJsonValue(QJsonValue::Null)
+                                                    : QJsonValue(archive.sha256)},
+                     {QStringLiteral("entries"), entries},
+                     {QStringLiteral("cacheGeneration"), archive.cacheGeneration}};
+    if (archive.publish) {
+        const Dravo::PublishRecord &publish = *archive.publish;
+        root.insert(QStringLiteral("publishedAt"), publish.publishedAt.toString(Qt::ISODateWithMs));
+        root.insert(QStringLiteral("summary"),
+                    QJsonObject{{QStringLiteral("entries"), publish.entries},
+                                {QStringLiteral("added"), publish.added},
+                                {QStringLiteral("changed"), publish.changed},
+                                {QStringLiteral("removed"), publish.removed}});
+    }
     out << QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -103,6 +115,9 @@ void printText(const StoredArchive &archive, const QString &database, QTextStrea
             << (archive.sha256.isEmpty() ? QStringLiteral("none stored") : archive.sha256) << '\n';
     } else
         out << "Archive: none stored yet (publish the action pads to store one)\n";
+    if (archive.publish)
+        out << "Published: " << archive.publish->publishedAt.toString(Qt::ISODate) << ", "
+            << archive.publish->summary() << '\n';
     out << "Attributes:";
     if (archive.attributes.isEmpty())
         out << " none";

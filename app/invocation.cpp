@@ -47,7 +47,8 @@ const QList<CommandSyntax> &commands()
         {Command::Publish,
          {QStringLiteral("publish")},
          {},
-         {QStringLiteral("database"), QStringLiteral("language")}},
+         {QStringLiteral("database"), QStringLiteral("language"), QStringLiteral("dry-run"),
+          QStringLiteral("json"), QStringLiteral("if-changed")}},
         {Command::ActionPadsShow,
          {QStringLiteral("actionpads"), QStringLiteral("show")},
          {},
@@ -79,6 +80,8 @@ QList<QCommandLineOption> allOptions()
             valued(QStringLiteral("inspector"), QStringLiteral("NAME")),
             valued(QStringLiteral("language"), QStringLiteral("L")),
             QCommandLineOption(QStringLiteral("json")),
+            QCommandLineOption(QStringLiteral("dry-run")),
+            QCommandLineOption(QStringLiteral("if-changed")),
             QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
 }
 
@@ -179,6 +182,13 @@ Invocation Invocation::parse(const QStringList &arguments)
     if (invocation.has(QStringLiteral("idtable")))
         parseInteger(invocation.value(QStringLiteral("idtable")), QStringLiteral("idtable"),
                      std::numeric_limits<qint32>::min());
+    if (invocation.command == Command::Publish) {
+        if (invocation.has(QStringLiteral("json")) && !invocation.has(QStringLiteral("dry-run")))
+            throw UsageError(QStringLiteral("publish prints JSON only with --dry-run"));
+        if (invocation.has(QStringLiteral("dry-run")) &&
+            invocation.has(QStringLiteral("if-changed")))
+            throw UsageError(QStringLiteral("--dry-run never publishes; leave out --if-changed"));
+    }
     for (const QString &option : {QStringLiteral("web-folder"), QStringLiteral("language")}) {
         if (invocation.has(option) && invocation.value(option).trimmed().isEmpty())
             throw UsageError(QStringLiteral("the option --%1 needs a value").arg(option));
@@ -199,7 +209,8 @@ QString Invocation::usage()
         "NAME]\n"
         "  corvane-admin settings set PATH NAME VALUE --database D\n"
         "  corvane-admin settings get PATH NAME       --database D\n"
-        "  corvane-admin publish             --database D [--language L]\n"
+        "  corvane-admin publish             --database D [--language L] [--dry-run [--json]]\n"
+        "                                                 [--if-changed]\n"
         "  corvane-admin actionpads show     --database D [--json]\n"
         "  corvane-admin actionpads extract OUT.zip|- --database D    (- : standard output)\n"
         "  corvane-admin actionpads verify   --database D\n"

@@ -1,9 +1,13 @@
 #include "publishcommand.h"
 
+#include "dryrun.h"
 #include "hostsession.h"
 #include "invocation.h"
 #include "statusprinter.h"
 
+#include "dravo/actionpadstore.h"
+#include "dravo/engine.h"
+#include "dravo/publishrecord.h"
 #include "host/impl/configurationdialog.h"
 #include "host/impl/database.h"
 #include "platform/debugoutput.h"
@@ -11,8 +15,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QJsonDocument>
 #include <QMetaMethod>
 #include <QPushButton>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -56,6 +62,30 @@ void printLine(FILE *stream, const QString &line)
 {
     std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stream);
+}
+
+// The page's analysis of a publish, held against what the database stores.
+DryRunReport analysePublish(QWidget *page, Host::Database &database)
+{
+    QVariantMap plan;
+    if (!QMetaObject::invokeMethod(page, "AnalyzePublish", Qt::DirectConnection,
+                                   Q_RETURN_ARG(QVariantMap, plan)))
+        fail(Platform::ErrorNumber::MemberNotFound,
+             QStringLiteral("the publish page (%1) has no AnalyzePublish(); the add-in is too old "
+                            "for --dry-run and --if-changed")
+                 .arg(QString::fromLatin1(page->metaObject()->className())));
+    if (plan.contains(QStringLiteral("error")))
+        fail(Platform::ErrorNumber::InvalidProcedureCall,
+             plan.value(QStringLiteral("error")).toString());
+
+    Dravo::Engine &engine = database.engine();
+    std::optional<QHash<QString, quint32>> stored;
+    QHash<QString, QString> attributes;
+    engine.snapshot([&] {
+        attributes = Dravo::ActionPadStore(engine).attributes();
+        stored = Dravo::PublishRecord::storedEntries(engine);
+    });
+    return DryRunReport(plan, stored, attributes);
 }
 
 } // namespace
@@ -152,6 +182,23 @@ int PublishCommand::run(int &argc, char **argv, const Invocation &invocation)
                  .arg(QDir::toNativeSeparators(
                      session.addins().folders().join(QStringLiteral(", ")))));
     dialog.setCurrentPage(page);
+
+    const bool dryRun = invocation.has(QStringLiteral("dry-run"));
+    if (dryRun || invocation.has(QStringLiteral("if-changed"))) {
+        const DryRunReport report = analysePublish(page, *session.application().database());
+        if (dryRun) {
+            QTextStream out(stdout);
+            if (invocation.has(QStringLiteral("json")))
+                out << QJsonDocument(report.json()).toJson(QJsonDocument::Indented);
+            else
+                report.printText(out);
+            return 0;
+        }
+        if (!report.hasChanges()) {
+            printLine(stdout, QStringLiteral("Nothing changed since the last publish"));
+            return 0;
+        }
+    }
 
     PublishRunner runner;
     const QString outcome = runner.run(page);

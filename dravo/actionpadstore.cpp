@@ -2,6 +2,7 @@
 
 #include "chunktable.h"
 #include "engine.h"
+#include "publishrecord.h"
 #include "query.h"
 
 #include "platform/paths.h"
@@ -220,13 +221,15 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
         if (!contentPath)
             return;
 
+        const QString path = Platform::Paths::resolveCase(*contentPath);
+        PublishRecord::write(m_engine, path);
+
         // The old chunks go first, inside the transaction: whatever fails
         // from here on leaves them in place.
         const std::unique_ptr<Internal::ChunkTable> chunks =
             Internal::ChunkTable::forEngine(m_engine);
         chunks->removeAll();
 
-        const QString path = Platform::Paths::resolveCase(*contentPath);
         QFile file(path);
         if (!Platform::Paths::fileExists(path))
             Platform::raiseError(FileNotFound, Internal::errorSource(),

@@ -124,11 +124,28 @@ void createVersion3(Engine &engine)
     ActionPadStore(engine).recordMissingChecksum();
 }
 
+// Version 4: the record of the last publish, kept with the archive (see
+// PublishRecord): when, its counts against the archive it replaced, and its
+// entries' names and CRCs.
+void createVersion4(Engine &engine)
+{
+    run(engine, {
+                    QStringLiteral("CREATE TABLE actionpad_publish ("
+                                   " id INTEGER PRIMARY KEY CHECK (id = 1),"
+                                   " published_at BIGINT NOT NULL," // ms since the epoch, UTC
+                                   " entry_count BIGINT NOT NULL,"
+                                   " added BIGINT NOT NULL,"
+                                   " changed BIGINT NOT NULL,"
+                                   " removed BIGINT NOT NULL,"
+                                   " listing %BLOB% NOT NULL)"),
+                });
+}
+
 } // namespace
 
 int latestVersion()
 {
-    return 3;
+    return 4;
 }
 
 QString product()
@@ -152,6 +169,9 @@ void applyStep(Engine &engine, int fromVersion)
         break;
     case 2:
         createVersion3(engine);
+        break;
+    case 3:
+        createVersion4(engine);
         break;
     default:
         break;

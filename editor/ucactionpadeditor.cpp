@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/runtimeerror.h"
 #include "publish/actionpadarchiver.h"
+#include "publish/publishplan.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -205,6 +206,16 @@ QIcon ucActionPadEditor::PropertyPage_Icon() const
 void ucActionPadEditor::Test()
 {
     PropertyPage_Activate();
+}
+
+QVariantMap ucActionPadEditor::AnalyzePublish()
+{
+    try {
+        LoadActionPads();
+        return PublishPlan::Analyze(m_ActionPads);
+    } catch (const std::exception &error) {
+        return {{QStringLiteral("error"), errorDescription(error)}};
+    }
 }
 
 void ucActionPadEditor::showEvent(QShowEvent *event)

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QVariantMap>
 #include <QWidget>
 
 #include <memory>
@@ -50,6 +51,11 @@ public:
     Q_INVOKABLE bool PropertyPage_Dirty() const;
     Q_INVOKABLE QIcon PropertyPage_Icon() const;
     Q_INVOKABLE void Test();
+    // The dry run of a publish (corvane-admin publish --dry-run): the page's
+    // assignments and the archiver's analysis, described, with nothing made,
+    // stored or saved (PublishPlan::Analyze gives the map's form). On failure
+    // the map holds only "error", the description.
+    Q_INVOKABLE QVariantMap AnalyzePublish();
 
     // Corvane::Host::IPropertyPage
     void Apply() override { PropertyPage_Apply(); }

@@ -192,20 +192,12 @@ void actionPad::Update()
         return;
     DravoWrapper wrapper;
 
-    QString name;
-    if (!m_PublishedFileName.isEmpty())
-        name = m_PublishedFileName;
-    else if (m_Filename != m_NewFilename)
-        name = IsInActionPadFolder() ? CurrentDisplayFileName() : m_NewFilename;
-    else
-        name = CurrentDisplayFileName(); // chosen again as it stood: store it as shown
-
+    const QString name = UpdatedName();
     VBDebug::DebugPrint(QStringLiteral("set actionpad for ") + m_Source + QStringLiteral(" To ") +
                         name);
-    if (m_Source == DatabaseSource)
-        wrapper.SetFileAttribute(QStringLiteral("defaultactionpad"), name);
-    else if (m_Source == OverviewSource)
-        wrapper.SetFileAttribute(QStringLiteral("overviewactionpad"), name);
+    const QString attribute = AttributeName();
+    if (!attribute.isEmpty())
+        wrapper.SetFileAttribute(attribute, name);
 
     m_Filename = name;
     m_IsDirty = false;
@@ -213,19 +205,35 @@ void actionPad::Update()
 
 void actionPad::UpdatePublished()
 {
-    const bool databaseWide = m_Source == DatabaseSource || m_Source == OverviewSource;
-    if (!databaseWide) {
+    const QString attribute = AttributeName();
+    if (attribute.isEmpty()) {
         Update();
         return;
     }
     DravoWrapper wrapper;
     VBDebug::DebugPrint(QStringLiteral("set actionpad for ") + m_Source + QStringLiteral(" To ") +
                         m_PublishedFileName);
-    wrapper.SetFileAttribute(m_Source == DatabaseSource ? QStringLiteral("defaultactionpad")
-                                                        : QStringLiteral("overviewactionpad"),
-                             m_PublishedFileName);
+    wrapper.SetFileAttribute(attribute, m_PublishedFileName);
     m_Filename = m_PublishedFileName;
     m_IsDirty = false;
+}
+
+QString actionPad::UpdatedName() const
+{
+    if (!m_PublishedFileName.isEmpty())
+        return m_PublishedFileName;
+    if (m_Filename != m_NewFilename)
+        return IsInActionPadFolder() ? CurrentDisplayFileName() : m_NewFilename;
+    return CurrentDisplayFileName(); // chosen again as it stood: store it as shown
+}
+
+QString actionPad::AttributeName() const
+{
+    if (m_Source == DatabaseSource)
+        return QStringLiteral("defaultactionpad");
+    if (m_Source == OverviewSource)
+        return QStringLiteral("overviewactionpad");
+    return {};
 }
 
 void actionPad::RefreshTable()

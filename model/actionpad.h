@@ -72,9 +72,15 @@ public:
     // database's and the overview's records always write their attribute,
     // the published name or, when the archive holds no page of theirs, none
     // (the attribute is removed): it never keeps a name of an earlier publish.
+    // The attribute is AttributeName(), the value PublishedFileName().
     Q_INVOKABLE void UpdatePublished();
+    // The attribute of the action pad file that Update and UpdatePublished
+    // write (empty for a table's record).
+    QString AttributeName() const;
 
 private:
+    // The name Update writes for a dirty record.
+    QString UpdatedName() const;
     void RefreshTable();
     bool IsInActionPadFolder() const;
 

@@ -124,8 +124,9 @@ QString ActionPadArchiver::CreateArchive()
             &ActionPadArchiver::m_Previewer_PreviewingFile);
     connect(m_Previewer.get(), &ZipComponent::ProcessCompleted, this,
             &ActionPadArchiver::m_Previewer_ProcessCompleted);
-    const QString archivePath = Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp"));
-    if (archivePath.isEmpty()) {
+    const QString archivePath =
+        m_AnalysisOnly ? QString() : Win32APIWrapper::MakeTempFileName(QStringLiteral("tmp"));
+    if (archivePath.isEmpty() && !m_AnalysisOnly) {
         // Qt gives no temporary folder at all when TMPDIR names a missing one.
         QString folder = QDir::tempPath();
         if (folder.isEmpty())
@@ -397,7 +398,12 @@ void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qin
         }
         if (proceed) {
             RepointExcludedPages();
-            CreateZipFile();
+            if (m_AnalysisOnly) {
+                m_Stage = Stage::Finished;
+                emit AnalysisCompleted();
+            } else {
+                CreateZipFile();
+            }
         } else {
             m_Stage = Stage::Finished;
             RaiseFinished(m_Previewer->archivePath());
@@ -424,7 +430,15 @@ void ActionPadArchiver::WarnOfSkippedLinks()
         ResourceManager::GetText(QStringLiteral("Warning_SkippedLinks"), kSection),
         links.join(QStringLiteral("; ")));
     VBDebug::DebugPrint(message);
-    UI::ShowMessage(message, kOkOnly, kExclamation, 0);
+    // An analysis describes them instead (a dry run lists them, and a publish
+    // after it warns in its turn).
+    if (!m_AnalysisOnly)
+        UI::ShowMessage(message, kOkOnly, kExclamation, 0);
+}
+
+QStringList ActionPadArchiver::SkippedLinks() const
+{
+    return m_Previewer ? m_Previewer->skippedLinks() : QStringList();
 }
 
 void ActionPadArchiver::RepointExcludedPages()
@@ -452,7 +466,7 @@ qint16 ActionPadArchiver::ShowDuplicatesDialog()
 {
     frmEditArchiveDuplicates dialog;
     dialog.setArchiveFiles(m_ArchiveFiles);
-    return dialog.DoModal();
+    return m_AnalysisOnly ? dialog.DefaultChoice() : dialog.DoModal();
 }
 
 void ActionPadArchiver::CreateZipFile()

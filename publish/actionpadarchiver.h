@@ -40,6 +40,19 @@ public:
     // Fails (RuntimeError) after warning the user when action pad files are invalid.
     QString CreateArchive();
 
+    // Set before CreateArchive: the analysis runs as for a publish (preview,
+    // names, clashes, the duplicates dialog's default choice without a window
+    // and without saving its sizes, published names on the pads, moved to the
+    // file kept where the default leaves a pad's page out), and then
+    // stops with AnalysisCompleted instead of zipping. No temporary file is
+    // made: CreateArchive returns an empty path. Skipped links are not shown
+    // as a message (SkippedLinks lists them). A failure still ends with Finished.
+    bool AnalysisOnly() const { return m_AnalysisOnly; }
+    void setAnalysisOnly(bool on) { m_AnalysisOnly = on; }
+    // The records of the analysis, as the zip step would read them.
+    std::shared_ptr<ArchiveFileCollection> ArchiveFiles() const { return m_ArchiveFiles; }
+    // The links the preview left out (each "link -> target"), as a publish warns of them.
+    QStringList SkippedLinks() const;
     // Why the publish failed after CreateArchive returned (the user has been
     // told already; Finished then names an empty file); empty when it did not.
     QString FailureDescription() const { return m_FailureDescription; }
@@ -48,6 +61,8 @@ signals:
     void EnterState(const QString &state);
     void ZipPercentComplete(qint16 percent);
     void Finished(const QString &archiveName);
+    // The analysis of an AnalysisOnly archiver is done; ArchiveFiles holds its records.
+    void AnalysisCompleted();
 
 private slots:
     void m_Previewer_PreviewingFile(const QString &sFilename, const QString &sSourceFilename,
@@ -134,6 +149,7 @@ private:
     QStringList m_DatabaseFileNames;
     QString m_FailureDescription;
     bool m_HasDuplicates = false;
+    bool m_AnalysisOnly = false;
     qint16 m_LastPercent = 0;
     // The records the zip step has reached: a previewed file it never reached
     // was removed meanwhile, and the archive would silently lack it.

@@ -154,6 +154,14 @@ qint16 frmEditArchiveDuplicates::DoModal()
     return m_ResultCode;
 }
 
+qint16 frmEditArchiveDuplicates::DefaultChoice()
+{
+    FillList();
+    SelectDefaultFiles();
+    cmdContinuePublishing_Click();
+    return m_ResultCode;
+}
+
 float frmEditArchiveDuplicates::OuterWidth() const
 {
     return Twips::fromPixels(width(), this) + kFrameWidth;

@@ -41,6 +41,10 @@ public:
     void setArchiveFiles(std::shared_ptr<ArchiveFileCollection> files);
     // Loads and shows the dialog modally; 1 continue, 2 cancel, 0 closed otherwise.
     qint16 DoModal();
+    // What Continue gives with the files the dialog checks by default, without
+    // showing the window and without reading or saving its stored sizes: the
+    // records' IsExcluded flags are set, and the result is 1.
+    qint16 DefaultChoice();
     qint16 ResultCode() const { return m_ResultCode; }
 
     // Outer size of the window in twips.

@@ -9,6 +9,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql        # Qt SQL drivers: SQLite (default), PostgreSQL
   libgl-dev                                # needed by Qt6Gui's CMake package
   libzip-dev                               # the zip component's library
+  zlib1g-dev                               # CRC-32 of files for the dry run of a publish
   qt6-webengine-dev                        # the host's web bar shows action pads as a browser does
   libpq-dev                                # binary bytea transfer for PostgreSQL chunks
   zip unzip                                # independent zip reader/writer for tests and benchmarks

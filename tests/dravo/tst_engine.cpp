@@ -101,6 +101,7 @@ private slots:
             auto engine = Engine::create(db.location());
             Corvane::Dravo::TableCatalog(*engine).add({7, "Orders", {}, {}, 7, {}});
             engine->execute("DROP TABLE server_cache");
+            engine->execute("DROP TABLE actionpad_publish");
             if (engine->isPostgreSql())
                 engine->execute("DROP FUNCTION qsp_refreshqdc()");
             engine->execute("ALTER TABLE actionpad_content DROP COLUMN sha256");

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -101,6 +103,53 @@ private:
                      qPrintable(name));
         }
         QCOMPARE(QJsonDocument(read).toJson(), QJsonDocument(listed).toJson());
+    }
+
+    // The SQLite file's bytes, or every PostgreSQL table's rows: equal when nothing changed.
+    QByteArray databaseFingerprint() const
+    {
+        if (DravoTest::backend() == DravoTest::Backend::Sqlite) {
+            QFile file(m_db->location());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }
+        QByteArray rows;
+        const QStringList tables =
+            m_db->execute(u"SELECT string_agg(tablename, ',' ORDER BY tablename) FROM pg_tables"
+                          " WHERE schemaname = current_schema()"_s)
+                .toString()
+                .split(u',');
+        for (const QString &table : tables)
+            rows += table.toUtf8() + ' ' +
+                    m_db->execute(u"SELECT count(*) || ':' || coalesce(md5(string_agg(t::text, '|'"
+                                  " ORDER BY t::text)), '') FROM %1 t"_s.arg(table))
+                        .toByteArray() +
+                    '\n';
+        return rows;
+    }
+
+    // The entries as {name, crc32} in name order.
+    static QStringList namesAndCrcs(const QJsonArray &entries)
+    {
+        QStringList list;
+        for (const QJsonValue &entry : entries)
+            list.append(entry[u"name"_s].toString() + u' ' + entry[u"crc32"_s].toString());
+        list.sort();
+        return list;
+    }
+
+    // A dry run's plan names what the publish after it stored: the entries with their
+    // CRCs, and each attribute it writes (null: the attribute is absent).
+    static void checkPlanWasStored(const QJsonObject &plan, const QJsonObject &shown)
+    {
+        QCOMPARE(namesAndCrcs(shown[u"entries"_s].toArray()),
+                 namesAndCrcs(plan[u"entries"_s].toArray()));
+        // The demo's database and overview pads: a publish writes both attributes.
+        const QJsonObject planned = plan[u"attributes"_s].toObject();
+        QCOMPARE(planned.keys(), QStringList({u"defaultactionpad"_s, u"overviewactionpad"_s}));
+        const QJsonObject stored = shown[u"attributes"_s].toObject();
+        for (auto it = planned.begin(); it != planned.end(); ++it)
+            QCOMPARE(stored.value(it.key()).toString(u"(absent)"_s),
+                     it.value().toString(u"(absent)"_s));
     }
 
 private slots:
@@ -243,11 +292,23 @@ private slots:
             EndToEnd::writeFile(m_db->folder() + u"/start.htm"_s, "<html>start</html>");
             set(u"Inspectors\\Customers\\WebBar"_s, m_db->folder() + u"/start.htm"_s);
         }
+        told.replace(u"{web}"_s, web());
+        // The dry run before it follows the same rules: it fails where the publish
+        // fails, and otherwise names what the publish stores and the links it skips.
+        const AdminTool::Result dry = admin({u"publish"_s, u"--dry-run"_s, u"--json"_s});
+        QVERIFY2(dry.exitCode == exitCode, qPrintable(dry.output + dry.errors));
+        const QJsonObject plan = QJsonDocument::fromJson(dry.output.toUtf8()).object();
+        if (setup == u"link"_s) {
+            const QJsonArray links = plan[u"skippedLinks"_s].toArray();
+            QVERIFY2(links.size() == 1 &&
+                         links.first().toString().contains(told, Qt::CaseInsensitive),
+                     qPrintable(dry.output));
+            QVERIFY2(!dry.errors.contains(told, Qt::CaseInsensitive), qPrintable(dry.errors));
+        }
         const AdminTool::Result result = publish();
         QVERIFY2(result.exitCode == exitCode, qPrintable(result.output + result.errors));
         if (!told.isEmpty()) {
-            const QStringList lines = result.errors.split(u'\n').filter(
-                told.replace(u"{web}"_s, web()), Qt::CaseInsensitive);
+            const QStringList lines = result.errors.split(u'\n').filter(told, Qt::CaseInsensitive);
             QVERIFY2(lines.size() == 1, qPrintable(result.errors));
         }
         const QJsonObject shown = show();
@@ -261,6 +322,7 @@ private slots:
             stored.append(it.key() + u'=' + it.value().toString());
         stored.sort();
         QCOMPARE(stored.join(u' '), attributes == u"-"_s ? QString() : attributes);
+        checkPlanWasStored(plan, shown);
         checkStoredArchive(shown);
         for (const QJsonValue &entry : std::as_const(m_entries)) {
             const QString name = entry[u"name"_s].toString();
@@ -300,6 +362,107 @@ private slots:
         const QJsonObject shown = show();
         QVERIFY(!shown[u"entries"_s].toArray().isEmpty());
         QCOMPARE(shown[u"attributes"_s][u"defaultactionpad"_s].toString(), u"start.htm"_s);
+    }
+
+    void dryRunListsWhatIfChangedPublishes_data()
+    {
+        DataRows::columns<QString, QStringList>({"change", "listed"});
+        DataRows::row("second run: nothing to publish", u""_s, QStringList());
+        DataRows::row("one byte more in a file", u"byte"_s, QStringList{u"changed css/pads.css"_s});
+        DataRows::row("a file renamed", u"rename"_s,
+                      QStringList{u"added katalog.htm"_s, u"removed catalogue.htm"_s});
+        DataRows::row("a file removed", u"remove"_s, QStringList{u"removed orders.htm"_s});
+        DataRows::row("a pad moved to another page", u"attribute"_s,
+                      QStringList{u"attribute overviewactionpad"_s});
+    }
+
+    // The dry run leaves the database and the temporary folder as they were, and
+    // lists exactly what publish --if-changed then stores, or that it stores nothing.
+    void dryRunListsWhatIfChangedPublishes()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, listed);
+        QCOMPARE(publish().exitCode, 0);
+        if (change == u"byte"_s) {
+            QFile file(web() + u"/css/pads.css"_s);
+            QVERIFY(file.open(QIODevice::Append) && file.write(" ") == 1);
+        } else if (change == u"rename"_s) {
+            QVERIFY(QDir(web()).rename(u"products/catalogue.htm"_s, u"products/katalog.htm"_s));
+        } else if (change == u"remove"_s) {
+            QVERIFY(QFile::remove(web() + u"/customers/orders.htm"_s));
+        } else if (change == u"attribute"_s) {
+            QCOMPARE(
+                admin({u"settings"_s, u"set"_s, u"Overview"_s, u"URL"_s, u"customers/orders.htm"_s})
+                    .exitCode,
+                0);
+        }
+        const QJsonObject before = show();
+
+        // The temporary folder to itself (the session's runtime folder elsewhere).
+        QTemporaryDir temp, runtime;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TMPDIR"_s, temp.path());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+        const QByteArray fingerprint = databaseFingerprint();
+        const AdminTool::Result dry = AdminTool::run(
+            {u"publish"_s, u"--dry-run"_s, u"--json"_s, u"--database"_s, m_db->location()},
+            environment);
+        QVERIFY2(dry.exitCode == 0, qPrintable(dry.errors));
+        QVERIFY(databaseFingerprint() == fingerprint);
+        QCOMPARE(
+            QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
+
+        const QJsonObject plan = QJsonDocument::fromJson(dry.output.toUtf8()).object();
+        QStringList found;
+        qint64 counts[3] = {0, 0, 0}; // added, changed, removed
+        for (const QJsonValue &entry : plan[u"entries"_s].toArray()) {
+            const QString state = entry[u"state"_s].toString();
+            if (state != u"unchanged"_s)
+                found.append(state + u' ' + entry[u"name"_s].toString());
+            counts[0] += state == u"added"_s;
+            counts[1] += state == u"changed"_s;
+        }
+        for (const QJsonValue &name : plan[u"removed"_s].toArray())
+            found.append(u"removed "_s + name.toString());
+        counts[2] = plan[u"removed"_s].toArray().size();
+        for (const QString &name : plan[u"attributeChanges"_s].toObject().keys())
+            found.append(u"attribute "_s + name);
+        found.sort();
+        QCOMPARE(found, listed);
+
+        const AdminTool::Result result =
+            admin({u"publish"_s, u"--if-changed"_s, u"--language"_s, u"en"_s});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.errors));
+        QCOMPARE(result.output.contains(u"Nothing changed since the last publish"_s),
+                 listed.isEmpty());
+        const QJsonObject after = show();
+        QCOMPARE(after[u"cacheGeneration"_s].toInteger(),
+                 before[u"cacheGeneration"_s].toInteger() + (listed.isEmpty() ? 0 : 1));
+        QCOMPARE(after[u"publishedAt"_s] == before[u"publishedAt"_s], listed.isEmpty());
+        checkPlanWasStored(plan, after);
+        if (listed.isEmpty())
+            return;
+        checkStoredArchive(after);
+        const QJsonObject summary = after[u"summary"_s].toObject();
+        QCOMPARE(summary[u"entries"_s].toInteger(), qint64(plan[u"entries"_s].toArray().size()));
+        QCOMPARE(summary[u"added"_s].toInteger(), counts[0]);
+        QCOMPARE(summary[u"changed"_s].toInteger(), counts[1]);
+        QCOMPARE(summary[u"removed"_s].toInteger(), counts[2]);
+    }
+
+    // A pad file that is missing stops the dry run as it stops a publish, before anything is read.
+    void dryRunFailsWhereAPublishFails()
+    {
+        QVERIFY(QFile::remove(web() + u"/start.htm"_s));
+        const QByteArray fingerprint = databaseFingerprint();
+        const AdminTool::Result dry = admin({u"publish"_s, u"--dry-run"_s});
+        QCOMPARE(dry.exitCode, 1);
+        QVERIFY2(dry.errorLines().constLast().startsWith(u"corvane-admin: "_s),
+                 qPrintable(dry.errors));
+        QVERIFY2(dry.errors.contains(u"start.htm"_s), qPrintable(dry.errors));
+        QVERIFY(databaseFingerprint() == fingerprint);
+        QCOMPARE(publish().exitCode, 1);
     }
 
     void archiveSizeLimit_data()

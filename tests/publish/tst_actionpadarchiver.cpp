@@ -360,6 +360,39 @@ private slots:
                                           : QStringList({"MousePointer 0"}));
     }
 
+    // An analysis-only archiver takes the dialog's default choice without a
+    // window, makes no temporary file, saves no setting and zips nothing.
+    void analysisOnlyStopsBeforeTheZipStep()
+    {
+        writeFiles({"one/index.htm", "two/index.htm", "two/two.htm"});
+        addPads({web("one/index.htm"), web("two/index.htm")});
+        const QStringList tempBefore = QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files);
+        DialogAnswer answer([](frmEditArchiveDuplicates &dialog) { dialog.reject(); });
+        ActionPadArchiver archiver;
+        archiver.setAnalysisOnly(true);
+        archiver.setActionPads(m_pads);
+        int completed = 0;
+        QStringList states, finished;
+        connect(&archiver, &ActionPadArchiver::AnalysisCompleted, this, [&] { ++completed; });
+        connect(&archiver, &ActionPadArchiver::EnterState, this,
+                [&](const QString &state) { states << state; });
+        connect(&archiver, &ActionPadArchiver::Finished, this,
+                [&](const QString &name) { finished << name; });
+        QCOMPARE(archiver.CreateArchive(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(completed, 1, 120000);
+        QTest::qWait(50);
+        QCOMPARE(answer.shown, 0);
+        QCOMPARE(finished, QStringList());
+        QCOMPARE(states, QStringList({"AnalyzeActionPads", "UserFixDuplicates"}));
+        QCOMPARE(QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files), tempBefore);
+        QCOMPARE(host().log.matching("Settings.SetValue"), QStringList());
+        QStringList records;
+        for (const auto &entry : *archiver.ArchiveFiles())
+            records << entry.second->ArchiveFilename() + (entry.second->IsExcluded() ? "-" : "+");
+        QCOMPARE(records, QStringList({"index.htm+", "index.htm-", "two.htm+"}));
+        QCOMPARE(publishedNames(), QStringList({"index.htm", "index.htm"}));
+    }
+
     void progressIsReportedInStepsOfFive_data()
     {
         columns<QList<qint16>, QList<qint16>>({"reported", "expected"});

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "dravo_global.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+namespace Corvane::Dravo {
+
+class Engine;
+
+// What the last publish stored, kept beside the archive and written in the
+// same transaction: when, and how its entries compare with the archive it
+// replaced (N entries, M added, K changed, R removed; "changed" is the same
+// name with another CRC-32). The entries' names and CRCs are kept too, so
+// that a dry run compares against them without reading the archive.
+struct CORVANE_DRAVO_EXPORT PublishRecord
+{
+    QDateTime publishedAt; // UTC
+    qint64 entries = 0;
+    qint64 added = 0;
+    qint64 changed = 0;
+    qint64 removed = 0;
+
+    // The record of the stored archive; nullopt when none was kept with it.
+    static std::optional<PublishRecord> read(Engine &engine);
+
+    // Entry name -> CRC-32 of the stored archive: the list kept with it, else
+    // its central directory; nullopt when no archive is stored. Changes nothing.
+    static std::optional<QHash<QString, quint32>> storedEntries(Engine &engine);
+
+    // Inside the transaction that stores `archivePath` as the new archive,
+    // before the old one goes: records the new one against the old. A file
+    // that is no zip archive leaves no record.
+    static void write(Engine &engine, const QString &archivePath);
+
+    // "12 entries, 2 added, 1 changed, 0 removed"
+    QString summary() const;
+};
+
+} // namespace Corvane::Dravo
