@@ -119,7 +119,9 @@ private slots:
         const QByteArray archive = DravoTest::randomBytes(kChunk + 20, 9);
         ActionPadStore(*Engine::create(db.location()))
             .save(DravoTest::writeFile(db.folder(), "a.zip", archive), {});
+        // Back to version 2: no checksum column, no publish record.
         db.execute("ALTER TABLE actionpad_content DROP COLUMN sha256");
+        db.execute("DROP TABLE actionpad_publish");
         db.execute("UPDATE corvane_schema SET version = 2");
         auto upgraded = Engine::open(db.location());
         QCOMPARE(ActionPadStore(*upgraded).contentSha256(),
