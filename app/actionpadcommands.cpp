@@ -33,6 +33,15 @@ const QString kSource = QStringLiteral("corvane-admin");
     throw Platform::RuntimeError(number, kSource, message);
 }
 
+// Extracting and verifying need an archive; a database without one says what to do.
+void requireContent(Dravo::ActionPadStore &store, const QString &where)
+{
+    if (!store.hasContent())
+        fail(Platform::ErrorNumber::FileNotFound,
+             QStringLiteral("%1 holds no action pad archive yet; publish the action pads first")
+                 .arg(where));
+}
+
 QString crcText(quint32 crc)
 {
     return QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0'));
@@ -173,11 +182,7 @@ int extract(const Invocation &invocation, QTextStream &out)
     qint64 written = 0;
     engine->snapshot([&] {
         Dravo::ActionPadStore store(*engine);
-        if (!store.hasContent())
-            fail(Platform::ErrorNumber::FileNotFound,
-                 QStringLiteral("%1 holds no action pad archive yet; publish the action pads "
-                                "first")
-                     .arg(engine->location().displayText()));
+        requireContent(store, engine->location().displayText());
         if (toStandardOutput) {
             // What reaches a pipe cannot be taken back: check the bytes first.
             store.checkContent();
@@ -220,11 +225,7 @@ int verify(const Invocation &invocation, QTextStream &out)
     std::unique_ptr<Host::PublishedArchive> archive;
     engine->snapshot([&] {
         Dravo::ActionPadStore store(*engine);
-        if (!store.hasContent())
-            fail(Platform::ErrorNumber::FileNotFound,
-                 QStringLiteral("%1 holds no action pad archive yet; publish the action pads "
-                                "first")
-                     .arg(where));
+        requireContent(store, where);
         sha256 = store.contentSha256();
         size = store.contentSize();
         // Copying checks the bytes against the stored SHA-256.

@@ -26,12 +26,8 @@ fi
 
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
-# A profile of the benchmark's own, without debug lines, as on an administrator's machine.
-export XDG_CONFIG_HOME=$work/config HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
-export CORVANE_ADDIN_DIR=$build/lib
-mkdir -p "$XDG_CONFIG_HOME/Corvane" "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf '[%%General]\nDebug=false\n' > "$XDG_CONFIG_HOME/Corvane/CorvaneAdministration.conf"
+source "$root/bench/profile.sh"
+bench_profile "$work" "$build"
 
 set_dir=$work/small-$files
 db=$set_dir/corvane.sqlite

@@ -37,15 +37,8 @@ fi
 
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
-# A user profile of the benchmark's own: the add-in registers itself there and
-# writes no debug lines, as on an administrator's machine.
-export XDG_CONFIG_HOME=$work/config HOME=$work/home TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime
-export CORVANE_ADDIN_DIR=$build/lib
-mkdir -p "$XDG_CONFIG_HOME/Corvane" "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-# The setting is "General/Debug"; Qt writes a group named General as [%General]
-# (a plain [General] holds keys outside any group).
-printf '[%%General]\nDebug=false\n' > "$XDG_CONFIG_HOME/Corvane/CorvaneAdministration.conf"
+source "$root/bench/profile.sh"
+bench_profile "$work" "$build"
 
 # Seconds from /usr/bin/time's "Elapsed (wall clock) time" ([h:]mm:ss.ss).
 wall_seconds() {
