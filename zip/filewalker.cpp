@@ -241,11 +241,12 @@ bool FileWalker::walkFolder(const QString &sourceFolder, const QString &diskFold
         item.name = QFile::decodeName(raw);
         if (item.name.contains(QChar::ReplacementCharacter) &&
             QFile::encodeName(item.name) != QByteArray(raw)) {
+            const QByteArray bytes(raw); // the entry goes with the folder's handle
             ::closedir(dir);
             return fail(QStringLiteral("The name of the file \"%1\" in the folder \"%2\" is not "
                                        "valid UTF-8, and names in the archive must be. Rename "
                                        "the file, then try again.")
-                            .arg(escapedBytes(QByteArray(raw)), sourceFolder));
+                            .arg(escapedBytes(bytes), sourceFolder));
         }
         if (!isDir && !S_ISREG(item.st.st_mode)) {
             m_notes(QStringLiteral("zip: \"%1\" is not a regular file; skipped")
