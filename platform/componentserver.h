@@ -10,12 +10,11 @@
 namespace Corvane::Platform {
 
 // Helpers behind a component library's four exports. A library lists its
-// classes once and forwards its exports to these:
+// classes once, counts the objects its factories hand out, and writes the
+// exports with CORVANE_COMPONENT_SERVER (end of this file):
 //
-//   static const ComponentClass kClasses[] = {{"Acme.Widget", &createWidget}};
-//   extern "C" Q_DECL_EXPORT int DllRegisterServer()
-//   { return ComponentServer::registerClasses(kClasses, &DllRegisterServer); }
-//   ...
+//   const ComponentClass kClasses[] = {{"Acme.Widget", &createWidget}};
+//   CORVANE_COMPONENT_SERVER(kClasses, objectCounter())
 struct ComponentClass
 {
     const char *classId;
@@ -74,3 +73,27 @@ private:
 
 } // namespace ComponentServer
 } // namespace Corvane::Platform
+
+// The four exports of a component library, DllRegisterServer,
+// DllUnregisterServer, DllGetClassObject and DllCanUnloadNow, over the class
+// table `classes` and the ObjectCounter `counter` (an expression, evaluated at
+// each call). Use it once, at namespace scope, in one source file of the library.
+#define CORVANE_COMPONENT_SERVER(classes, counter)                                                 \
+    extern "C" Q_DECL_EXPORT int DllRegisterServer()                                               \
+    {                                                                                              \
+        return ::Corvane::Platform::ComponentServer::registerClasses(                              \
+            classes, reinterpret_cast<const void *>(&DllRegisterServer));                          \
+    }                                                                                              \
+    extern "C" Q_DECL_EXPORT int DllUnregisterServer()                                             \
+    {                                                                                              \
+        return ::Corvane::Platform::ComponentServer::unregisterClasses(classes);                   \
+    }                                                                                              \
+    extern "C" Q_DECL_EXPORT ::Corvane::Platform::ComponentCreateFunction DllGetClassObject(       \
+        const char *classId)                                                                       \
+    {                                                                                              \
+        return ::Corvane::Platform::ComponentServer::findClass(classes, classId);                  \
+    }                                                                                              \
+    extern "C" Q_DECL_EXPORT int DllCanUnloadNow()                                                 \
+    {                                                                                              \
+        return (counter).canUnloadNow();                                                           \
+    }

@@ -34,22 +34,4 @@ const ComponentClass kClasses[] = {{"CorvaneProbe.Addin", &createAddin},
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT int DllRegisterServer()
-{
-    return ComponentServer::registerClasses(kClasses, reinterpret_cast<const void *>(&createAddin));
-}
-
-extern "C" Q_DECL_EXPORT int DllUnregisterServer()
-{
-    return ComponentServer::unregisterClasses(kClasses);
-}
-
-extern "C" Q_DECL_EXPORT ComponentCreateFunction DllGetClassObject(const char *classId)
-{
-    return ComponentServer::findClass(kClasses, classId);
-}
-
-extern "C" Q_DECL_EXPORT int DllCanUnloadNow()
-{
-    return g_objects.canUnloadNow();
-}
+CORVANE_COMPONENT_SERVER(kClasses, g_objects)

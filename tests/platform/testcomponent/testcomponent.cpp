@@ -42,24 +42,6 @@ const ComponentClass kClasses[] = {
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT int DllRegisterServer()
-{
-    return ComponentServer::registerClasses(kClasses, reinterpret_cast<const void *>(&objects));
-}
-
-extern "C" Q_DECL_EXPORT int DllUnregisterServer()
-{
-    return ComponentServer::unregisterClasses(kClasses);
-}
-
-extern "C" Q_DECL_EXPORT ComponentCreateFunction DllGetClassObject(const char *classId)
-{
-    return ComponentServer::findClass(kClasses, classId);
-}
-
-extern "C" Q_DECL_EXPORT int DllCanUnloadNow()
-{
-    return objects().canUnloadNow();
-}
+CORVANE_COMPONENT_SERVER(kClasses, objects())
 
 #include "testcomponent.moc"
