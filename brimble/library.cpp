@@ -1,7 +1,8 @@
 // The add-in library's component-server exports: the registry finds the
-// library's public classes through these.
+// library's public classes through these. This file sits above the library's
+// subsystem folders (addin, model, editor, publish, layout), which never
+// include it or each other's exports.
 #include "addin/addin.h"
-
 #include "editor/ucactionpadeditor.h"
 #include "layout/controlresizer.h"
 #include "model/actionpad.h"
@@ -39,22 +40,4 @@ const ComponentClass kClasses[] = {
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT int DllRegisterServer()
-{
-    return ComponentServer::registerClasses(kClasses, reinterpret_cast<const void *>(&objects));
-}
-
-extern "C" Q_DECL_EXPORT int DllUnregisterServer()
-{
-    return ComponentServer::unregisterClasses(kClasses);
-}
-
-extern "C" Q_DECL_EXPORT ComponentCreateFunction DllGetClassObject(const char *classId)
-{
-    return ComponentServer::findClass(kClasses, classId);
-}
-
-extern "C" Q_DECL_EXPORT int DllCanUnloadNow()
-{
-    return objects().canUnloadNow();
-}
+CORVANE_COMPONENT_SERVER(kClasses, objects())
