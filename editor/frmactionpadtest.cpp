@@ -2,6 +2,7 @@
 
 #include "editor/formsupport.h"
 #include "editor/ucactionpadeditor.h"
+#include "host/api/propertypage.h"
 #include "platform/componentregistry.h"
 #include "platform/latebinding.h"
 #include "platform/programsettings.h"
@@ -16,6 +17,8 @@
 #include <QPushButton>
 
 namespace Brimble {
+
+using Corvane::Host::IPropertyPage;
 
 namespace {
 
@@ -148,50 +151,57 @@ frmActionPadTest::~frmActionPadTest() = default;
 
 void frmActionPadTest::Form_Load()
 {
-    CallPage("PropertyPage_Activate");
-    CallPage("Test");
-    lblCaption->setText(CallPage("PropertyPage_Caption").toString());
-    lblDescription->setText(CallPage("PropertyPage_Description").toString());
-    lblIsDrity->setText(Corvane::Platform::booleanText(CallPage("PropertyPage_Dirty").toBool()));
-    const QIcon icon = qvariant_cast<QIcon>(CallPage("PropertyPage_Icon"));
-    pcIcon->setPixmap(icon.pixmap(32, 32));
+    CallPage([](IPropertyPage &page) { page.Activate(); });
+    CallPage([this](IPropertyPage &) { Corvane::Platform::LateBinding::call(m_Page, "Test"); });
+    CallPage([this](IPropertyPage &page) {
+        lblCaption->setText(page.Caption());
+        lblDescription->setText(page.Description());
+        pcIcon->setPixmap(page.Icon().pixmap(32, 32));
+    });
+    cmdIsDirty_Click();
 }
 
-QVariant frmActionPadTest::CallPage(const char *member)
+void frmActionPadTest::CallPage(const std::function<void(IPropertyPage &)> &call)
 {
     try {
-        return Corvane::Platform::LateBinding::call(m_Page, member);
+        auto *page = qobject_cast<IPropertyPage *>(m_Page);
+        if (!page)
+            Corvane::Platform::raiseError(
+                Corvane::Platform::ErrorNumber::MemberNotFound, QStringLiteral("frmActionPadTest"),
+                QStringLiteral("the page %1 is no property page").arg(m_Page->objectName()));
+        call(*page);
     } catch (const Corvane::Platform::RuntimeError &error) {
         QMessageBox::critical(this, windowTitle(), error.toString());
     } catch (const std::exception &error) {
         QMessageBox::critical(this, windowTitle(), QString::fromLocal8Bit(error.what()));
     }
-    return {};
 }
 
 void frmActionPadTest::cmdActivate_Click()
 {
-    CallPage("PropertyPage_Activate");
+    CallPage([](IPropertyPage &page) { page.Activate(); });
 }
 
 void frmActionPadTest::cmdApply_Click()
 {
-    CallPage("PropertyPage_Apply");
+    CallPage([](IPropertyPage &page) { page.Apply(); });
 }
 
 void frmActionPadTest::cmdCancel_Click()
 {
-    CallPage("PropertyPage_Cancel");
+    CallPage([](IPropertyPage &page) { page.Cancel(); });
 }
 
 void frmActionPadTest::cmdDeactivate_Click()
 {
-    CallPage("PropertyPage_Deactivate");
+    CallPage([](IPropertyPage &page) { page.Deactivate(); });
 }
 
 void frmActionPadTest::cmdIsDirty_Click()
 {
-    lblIsDrity->setText(Corvane::Platform::booleanText(CallPage("PropertyPage_Dirty").toBool()));
+    CallPage([this](IPropertyPage &page) {
+        lblIsDrity->setText(Corvane::Platform::booleanText(page.Dirty()));
+    });
 }
 
 void frmActionPadTest::cmdQuit_Click()

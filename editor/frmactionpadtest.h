@@ -2,14 +2,20 @@
 
 #include <QWidget>
 
+#include <functional>
+
+namespace Corvane::Host {
+class IPropertyPage;
+}
+
 class QLabel;
 class QPushButton;
 
 namespace Brimble {
 
 // A developer's form that hosts the action pad page outside the host's
-// configuration dialog and drives its property-page contract by hand, late
-// bound, by the names of the page's own automation interface. It has no logic
+// configuration dialog and drives its property-page contract by hand, through
+// the interface the dialog uses (found at run time), and its Test by name. It has no logic
 // of its own: one button per operation, and labels and a picture that show
 // what the page answers.
 class frmActionPadTest final : public QWidget
@@ -37,8 +43,9 @@ private slots:
 
 private:
     void Form_Load();
-    // Calls the page's member by name; a failure is shown and gives an invalid value.
-    QVariant CallPage(const char *member);
+    // Runs a call on the page's property-page contract (the one the host's
+    // dialog uses); a failure is shown in a message box.
+    void CallPage(const std::function<void(Corvane::Host::IPropertyPage &)> &call);
 
     QWidget *m_Page = nullptr;
     QPushButton *cmdActivate = nullptr;
