@@ -1,10 +1,14 @@
-// The action pad page's own contract; the publish behind its button: tst_publishflow.
+// The action pad page: its contract and how it wires the publish to its
+// controls; the publish itself: tst_actionpadpublisher.
 #include "editor/ucactionpadeditor.h"
 
 #include "editortestsupport.h"
 
+#include "publish/actionpadarchiver.h"
+
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <optional>
@@ -48,17 +52,30 @@ private slots:
         QVERIFY(!contract.Dirty());
     }
 
-    void showingAgainResetsTheStatus()
+    // The button is disabled while the archiver works, the label shows every
+    // status, and showing the page again resets it.
+    void thePublishDrivesTheControls()
     {
         ucActionPadEditor page;
         page.show();
         auto *status = page.findChild<QLabel *>("lblStatus");
-        page.findChild<QPushButton *>("cmdPublishActionPads")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(page.PublishOutcome(), QStringLiteral("published"), 30000);
+        auto *button = page.findChild<QPushButton *>("cmdPublishActionPads");
+        QSignalSpy statuses(&page, &ucActionPadEditor::StatusChanged);
+        QSignalSpy outcomes(&page, &ucActionPadEditor::PublishOutcomeChanged);
+        button->click();
+        QVERIFY(!button->isEnabled());
+        emit page.findChild<Brimble::ActionPadArchiver *>()->EnterState("Packing");
+        QCOMPARE(status->text(), QStringLiteral("Packing"));
+        QTRY_COMPARE_WITH_TIMEOUT(page.property("PublishOutcome").toString(),
+                                  QStringLiteral("published"), 30000);
+        QVERIFY(button->isEnabled());
         QCOMPARE(status->text(), QStringLiteral("ActionPadsPublished"));
+        QCOMPARE(statuses.last().at(0).toString(), status->text());
+        QCOMPARE(outcomes.first().at(0).toString(), QStringLiteral("running"));
         page.hide();
         page.show();
         QCOMPARE(status->text(), QStringLiteral("Ready."));
+        QCOMPARE(statuses.last().at(0).toString(), QStringLiteral("ActionPadsPublished"));
     }
 };
 

@@ -1,122 +1,92 @@
 #pragma once
 
-// A small host for the add-in's unit tests: it implements the host's object
-// model in memory and records what the add-in calls. Construct one FakeHost per
-// test (it registers the host's creatable classes - "Corvane.Utility",
-// "Corvane.Translator", "Corvane.FileOpenDialog", "Dravo.File",
-// "Norrick.Data.Components.Wrapper.DataUpdate" - as in-process factories, and
-// removes them again when destroyed).
+// The real host for the add-in's unit tests: the host's application object
+// with its database on a scratch SQLite file and its creatable classes, behind
+// a small recorder that the add-in is connected to. The recorder writes down
+// what the add-in asks of the application and answers message boxes without
+// a screen; everything else is the real host's.
 
+#include "dravo/tablecatalog.h"
 #include "host/api/application.h"
-#include "host/api/database.h"
-#include "host/api/datafile.h"
-#include "host/api/settingsnode.h"
-#include "host/api/table.h"
-#include "host/api/utility.h"
+#include "host/impl/application.h"
+#include "host/impl/database.h"
 
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <deque>
-#include <memory>
 
 namespace FakeHost {
 
-// Everything the add-in did through the host, in order, as readable lines
-// ("MessageBox style=36 prompt=...", "Dravo.File.Open 123 3", "MousePointer 11" ...).
-// Lines written:
-//   SplashMessage <text>                 CreateObject <class id>
-//   MousePointer <code>                  MessageBox style=<n> prompt=<text> -> <answer>
-//   Settings.SetValue <path>|<name>=<value>
-//   Translator.LoadFolder <folder>       Translator.SelectDictionary <dictionary> <language>
-//   FileOpenDialog.Show filter=<filter> file=<name> -> <result>
-//   Dravo.File.Open <kind> <mode>        Dravo.File.SetAttribute <name>=<value>
-//   Dravo.File.LoadFromFile <path>       Dravo.File.Save / Dravo.File.Close
-//   DataUpdate.Server <name>
-//   DataUpdate.ExecuteProcedure <command> database=<name> flag=<true|false>
+// What the add-in asked of the application, in order, one readable line each:
+//   SplashMessage <text>     MousePointer <code>     CreateObject <class id>
+//   MessageBox style=<n> prompt=<text> -> <answer>
 struct CallLog
 {
     QStringList lines;
     QStringList matching(const QString &prefix) const;
 };
 
-class SettingsNode;
+using Table = Corvane::Dravo::TableRecord;
 
-struct Table
-{
-    qint32 id = 0;
-    QString name, fallbackName, inspectorName, localName;
-    QVariant idTable; // the "idtable" attribute (defaults to id when invalid)
-};
-
-class Database final : public Corvane::Host::IDatabase
+// The open database, set up and read back through the data engine.
+class Database final
 {
 public:
-    explicit Database(CallLog &log);
-    ~Database() override;
-    Corvane::Host::ITables *Tables() override;
-    std::shared_ptr<Corvane::Host::ISettingsNode> Settings() override;
-    QString ServerName() const override { return serverName; }
-    QString DatabaseName() const override { return databaseName; }
-    // Real nesting transactions over the stored file and its attributes.
-    void BeginTrans() override;
-    void CommitTrans() override;
-    void Rollback() override;
+    explicit Database(Corvane::Host::Application &application);
+    // Creates a new database in the SQLite file and opens it in the host; the
+    // database open before is closed.
+    void open(const QString &sqliteFile);
+    void close() { m_application.closeDatabase(); }
+    Corvane::Dravo::Engine &engine() { return m_application.database()->engine(); }
 
     void addTable(const Table &table);
-    // Sets a value of the settings tree ("Inspectors\\Customers\\WebBar", "URL", ...).
+    // A value of the settings tree ("Inspectors\\Customers\\WebBar", "URL"); invalid when missing.
     void setSetting(const QString &path, const QString &name, const QVariant &value);
-    QVariant setting(const QString &path, const QString &name) const;
+    QVariant setting(const QString &path, const QString &name);
+    void setWebFolder(const QString &folder);
 
-    QString serverName = QStringLiteral("fakeserver");
-    QString databaseName = QStringLiteral("fakedb");
-    // What Dravo.File saved: content bytes (from LoadFromFile) and attributes.
-    QByteArray storedFile;
-    bool hasStoredFile = false;
-    QHash<QString, QString> fileAttributes;
-    int cacheRefreshes = 0;
-    // Make the next Dravo.File Save fail with this error number (0: don't).
-    int failNextSave = 0;
+    // The stored action pad file: its content (empty when none), its attributes,
+    // and how often the server's cache was refreshed.
+    QByteArray storedFile();
+    QHash<QString, QString> fileAttributes();
+    qint64 cacheRefreshes();
+    // Makes the database refuse every later insert or update of a table's row
+    // when the condition on NEW holds (an SQLite trigger): a fault in the engine.
+    void refuseWrites(const QString &table, const QString &condition = QStringLiteral("1"));
 
 private:
-    struct Private;
-    std::unique_ptr<Private> d;
+    Corvane::Host::Application &m_application;
+    QTemporaryDir m_folder;
 };
 
 class Application final : public Corvane::Host::IApplication
 {
     Q_OBJECT
 public:
-    explicit Application(CallLog &log, QObject *parent = nullptr);
-    ~Application() override;
+    Application(CallLog &log, Corvane::Host::Application &host);
 
     void SplashMessage(const QString &message) override;
-    QString ApplicationTitle() const override { return title; }
-    QString Language() const override { return language; }
-    Corvane::Host::IDatabase *ActiveDatabase() override { return database; }
+    QString ApplicationTitle() const override { return m_host.ApplicationTitle(); }
+    QString Language() const override { return m_host.Language(); }
+    Corvane::Host::IDatabase *ActiveDatabase() override { return m_host.ActiveDatabase(); }
     Corvane::Host::IConfigurationContext *ConfigurationContext() override;
-    int MousePointer() const override { return m_pointer; }
+    int MousePointer() const override { return m_host.MousePointer(); }
     void setMousePointer(int pointer) override;
     std::shared_ptr<QObject> CreateObject(const QString &classId) override;
-    QString WebFolder() const override { return webFolder; }
+    QString WebFolder() const override { return m_host.WebFolder(); }
+    // Recorded and answered from messageBoxAnswers, else with the default button.
     int MessageBox(const QString &prompt, int style, const QString &title, const QString &helpFile,
                    const QString &helpContext, const QString &reserved1,
                    const QString &reserved2) override;
 
-    // Raises BeforeConfigure as the configuration dialog would; rethrows a handler's failure.
+    // Raises BeforeConfigure as the configuration dialog does; rethrows a handler's failure.
     void raiseBeforeConfigure(Corvane::Host::IPages *pages, bool *cancel);
-    // The default button's answer for a message box style: first button OK 1 / Yes 6 ...,
-    // second (256) Cancel 2 / No 7 ..., third (512) Ignore 5 / Cancel 2.
-    static int defaultAnswer(int style);
 
-    QString title = QStringLiteral("Corvane Administration (test)");
-    QString language = QStringLiteral("en");
-    QString webFolder;                            // set by tests; ends with the separator
-    Corvane::Host::IDatabase *database = nullptr; // Host points it at its database
-    bool allowsConfiguration = true;
-    // Answers for the next message boxes, in order; when empty, the default button's answer.
+    // Answers for the next message boxes, in order.
     std::deque<int> messageBoxAnswers;
     struct Message
     {
@@ -124,12 +94,14 @@ public:
         int style;
     };
     QList<Message> messages;
+    // Lets the host's own answer (a writable database is open) through, or says no.
+    bool allowsConfiguration = true;
 
 private:
     CallLog &m_log;
-    int m_pointer = 0;
+    Corvane::Host::Application &m_host;
     struct Context;
-    std::unique_ptr<Context> m_context;
+    std::shared_ptr<Context> m_context;
 };
 
 // The configuration dialog's page collection: owns the pages added.
@@ -142,10 +114,10 @@ public:
     QList<QObject *> pages;
 };
 
-// One test's host: log, database, application (connected to the database) and
-// the registered classes. Objects created from the classes outlive the host
-// safely: once it is gone they fail every call with error 5 (except the
-// utility object, which checks real files and needs no host).
+// One test's host. The host's classes are registered while it lives; the
+// translator reads the dictionary made from `translations` ("Section.Key" ->
+// text; lrelease builds it when the add-in first asks for a text), or finds
+// none while that is empty, so every text is its key.
 class Host final
 {
 public:
@@ -153,25 +125,17 @@ public:
     ~Host();
     Q_DISABLE_COPY_MOVE(Host)
 
-    // What the created objects hold to reach this host; null once it is gone.
-    using Token = std::shared_ptr<Host *>;
-
     CallLog log;
-    Database database{log};
-    Application application{log};
-
-    // Texts the translator knows ("ActionPadEditor.Caption" -> "Action pads").
-    // Unknown keys fail, as the host's translator does, and so does every
-    // lookup before SelectDictionary. Empty by default.
+    Corvane::Host::Application host;
+    Database database{host};
+    Application application{log, host};
     QHash<QString, QString> translations;
-    // Answer of the next FileOpenDialog.Show (1 OK, 0 cancel) and the file it then holds.
-    int fileDialogResult = 0;
-    QString fileDialogChoice;
-    // Filter and FileName the last dialog was shown with.
-    QString lastDialogFilter, lastDialogFileName;
+
+    // The folder of the test dictionary, built now from `translations`.
+    QString dictionaryFolder();
 
 private:
-    Token m_self;
+    QTemporaryDir m_dictionaries;
 };
 
 } // namespace FakeHost

@@ -1,9 +1,7 @@
 #include "model/dravowrapper.h"
+
+#include "tests/addin/addintestsupport.h"
 #include "tests/datarows.h"
-
-#include "addin/applicationmanager.h"
-
-#include "tests/fakehost/fakehost.h"
 
 #include "platform/latebinding.h"
 #include "platform/runtimeerror.h"
@@ -14,133 +12,19 @@
 
 #include <optional>
 
-namespace AM = Brimble::ApplicationManager;
 using Corvane::Platform::RuntimeError;
 using namespace DataRows;
 
+// The wrapper against the real data engine on a scratch SQLite database.
 class tst_DravoWrapper : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-        m_host.emplace();
-        AM::SetApplication(&m_host->application);
-    }
-
-    void cleanup()
-    {
-        AM::SetApplication(nullptr);
-        m_host.reset();
-    }
-
-    void setFileAttribute_data()
-    {
-        columns<QString>({"value"});
-        QTest::newRow("set") << "http://server/o.htm";
-        QTest::newRow("cleared") << "";
-    }
-
-    void setFileAttribute()
-    {
-        QFETCH(QString, value);
-        m_host->database.fileAttributes.insert("overviewactionpad", "old");
-        Brimble::DravoWrapper().SetFileAttribute("overviewactionpad", value);
-        QCOMPARE(m_host->log.lines,
-                 QStringList({"CreateObject Dravo.File", "Dravo.File.Open 123 3",
-                              "Dravo.File.SetAttribute overviewactionpad=" + value,
-                              "Dravo.File.Save", "Dravo.File.Close"}));
-        // An empty value removes the attribute.
-        const QHash<QString, QString> expected =
-            value.isEmpty() ? QHash<QString, QString>()
-                            : QHash<QString, QString>{{"overviewactionpad", value}};
-        QCOMPARE(m_host->database.fileAttributes, expected);
-        QVERIFY(!m_host->database.hasStoredFile);
-    }
-
-    // Called by name, as the pages do; every call opens a file of its own.
-    void callableByName()
-    {
-        Brimble::DravoWrapper wrapper;
-        using Corvane::Platform::LateBinding::call;
-        call(&wrapper, "SetFileAttribute", {"defaultactionpad", "a.htm"});
-        call(&wrapper, "SetFileAttribute", {"overviewactionpad", "b.htm"});
-        call(&wrapper, "RefreshCache");
-        call(&wrapper, "SetTableAttribute", {"idtable", "5"}); // does nothing
-        QCOMPARE(m_host->log.matching("CreateObject Dravo.File").size(), 2);
-        QCOMPARE(m_host->log.matching("Dravo.File.Close").size(), 2);
-        QCOMPARE(m_host->database.fileAttributes,
-                 (QHash<QString, QString>{{"defaultactionpad", "a.htm"},
-                                          {"overviewactionpad", "b.htm"}}));
-        QCOMPARE(m_host->database.cacheRefreshes, 1);
-    }
-
-    void updateActionPadFile()
-    {
-        const QByteArray content("PK\x05\x06" + QByteArray(18, '\0'));
-        const QString path = writeFile("tmpabc123", content);
-        Brimble::DravoWrapper().UpdateActionPadFile(path);
-        QCOMPARE(m_host->log.lines, QStringList({"CreateObject Dravo.File", "Dravo.File.Open 123 3",
-                                                 "Dravo.File.LoadFromFile " + path,
-                                                 "Dravo.File.Save", "Dravo.File.Close"}));
-        QVERIFY(m_host->database.hasStoredFile);
-        QCOMPARE(m_host->database.storedFile, content);
-    }
-
-    void failuresSaveNothingAndSkipClose_data()
-    {
-        columns<bool, int>({"missingFile", "expectedError"});
-        QTest::newRow("the archive file is missing") << true << 53;
-        QTest::newRow("the data engine refuses to save") << false << 75;
-    }
-
-    void failuresSaveNothingAndSkipClose()
-    {
-        QFETCH(bool, missingFile);
-        QFETCH(int, expectedError);
-        const QString path =
-            missingFile ? m_dir.filePath("gone.zip") : writeFile("new.zip", "new content");
-        m_host->database.storedFile = "old archive";
-        m_host->database.hasStoredFile = true;
-        m_host->database.failNextSave = missingFile ? 0 : 75;
-        try {
-            Brimble::DravoWrapper().UpdateActionPadFile(path);
-            QFAIL("UpdateActionPadFile succeeded");
-        } catch (const RuntimeError &error) {
-            QCOMPARE(error.number(), expectedError);
-        }
-        QCOMPARE(m_host->database.storedFile, QByteArray("old archive"));
-        QVERIFY(m_host->log.matching("Dravo.File.Close").isEmpty());
-    }
-
-    void refreshCache()
-    {
-        m_host->database.serverName = "postgresql://admin@db:5432";
-        m_host->database.databaseName = "sales";
-        Brimble::DravoWrapper().RefreshCache();
-        QCOMPARE(m_host->log.lines,
-                 QStringList({"CreateObject Norrick.Data.Components.Wrapper.DataUpdate",
-                              "DataUpdate.Server postgresql://admin@db:5432",
-                              "DataUpdate.ExecuteProcedure <procedure name='qsp_refreshqdc' "
-                              "log='0' timeout='0'></procedure> database=sales flag=false"}));
-        QCOMPARE(m_host->database.cacheRefreshes, 1);
-    }
-
-    void needsHostAndDatabase()
-    {
-        Brimble::DravoWrapper wrapper;
-        m_host->application.database = nullptr;
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, wrapper.RefreshCache());
-        AM::SetApplication(nullptr);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, wrapper.SetFileAttribute("defaultactionpad", "x"));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, wrapper.RefreshCache());
-        QCOMPARE(m_host->database.cacheRefreshes, 0);
-        QVERIFY(m_host->log.matching("Dravo.File").isEmpty());
-    }
-
 private:
+    std::optional<AddinTest::Fixture> m_fixture;
+    QTemporaryDir m_dir;
+    FakeHost::Database &database() { return m_fixture->host.database; }
+
     QString writeFile(const QString &name, const QByteArray &content)
     {
         QFile file(m_dir.filePath(name));
@@ -149,8 +33,62 @@ private:
                    : QString();
     }
 
-    std::optional<FakeHost::Host> m_host;
-    QTemporaryDir m_dir;
+private slots:
+    void init() { m_fixture.emplace(); }
+    void cleanup() { m_fixture.reset(); }
+
+    // Called by name, as the pages do; each call opens and saves the file on its own.
+    void storesAttributesAndArchiveAndRefreshes()
+    {
+        Brimble::DravoWrapper wrapper;
+        using Corvane::Platform::LateBinding::call;
+        call(&wrapper, "SetFileAttribute", {"defaultactionpad", "a.htm"});
+        call(&wrapper, "SetFileAttribute", {"overviewactionpad", "b.htm"});
+        const QByteArray content("PK\x05\x06" + QByteArray(18, '\0'));
+        call(&wrapper, "UpdateActionPadFile", {writeFile("tmpabc123", content)});
+        call(&wrapper, "RefreshCache");
+        QCOMPARE(database().fileAttributes(),
+                 (QHash<QString, QString>{{"defaultactionpad", "a.htm"},
+                                          {"overviewactionpad", "b.htm"}}));
+        QCOMPARE(database().storedFile(), content);
+        QCOMPARE(database().cacheRefreshes(), 1);
+    }
+
+    void failuresKeepTheStoredArchive_data()
+    {
+        columns<bool, int>({"missingFile", "expectedError"});
+        row("the archive file is missing", true, 53);
+        row("the data engine refuses to save", false, 0);
+    }
+
+    void failuresKeepTheStoredArchive()
+    {
+        QFETCH(bool, missingFile);
+        QFETCH(int, expectedError);
+        Brimble::DravoWrapper().UpdateActionPadFile(writeFile("old.zip", "old archive"));
+        const QString path =
+            missingFile ? m_dir.filePath("gone.zip") : writeFile("new.zip", "new content");
+        if (!missingFile)
+            database().refuseWrites("actionpad_content");
+        try {
+            Brimble::DravoWrapper().UpdateActionPadFile(path);
+            QFAIL("UpdateActionPadFile succeeded");
+        } catch (const RuntimeError &error) {
+            if (expectedError)
+                QCOMPARE(error.number(), expectedError);
+        }
+        QCOMPARE(database().storedFile(), QByteArray("old archive"));
+    }
+
+    void needsHostAndDatabase()
+    {
+        Brimble::DravoWrapper wrapper;
+        database().close();
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, wrapper.RefreshCache());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, wrapper.SetFileAttribute("defaultactionpad", "x"));
+        Brimble::ApplicationManager::SetApplication(nullptr);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, wrapper.RefreshCache());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_DravoWrapper)

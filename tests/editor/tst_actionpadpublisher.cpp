@@ -1,0 +1,297 @@
+// The publish flow without the page: the real archiver and zip component on
+// real folders, the real host on a scratch SQLite database. Some cases raise
+// the archiver's events themselves.
+#include "editor/actionpadpublisher.h"
+
+#include "../datarows.h"
+#include "editortestsupport.h"
+
+#include "publish/actionpadarchiver.h"
+#include "tests/fakehost/debugcapture.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+#include <memory>
+#include <optional>
+
+using Brimble::ActionPadArchiver;
+using Brimble::ActionPadPublisher;
+using namespace DataRows;
+
+namespace {
+
+// Message styles as the publish shows them (buttons + icon + the foreground flag).
+constexpr int kConfirmStyle = 4 + 32 + 0x10000, kWarningStyle = 4 + 48 + 0x10000,
+              kErrorStyle = 48 + 0x10000;
+
+// A file of exactly `size` bytes where the archiver would put its archive.
+QString archiveOfSize(qint64 size)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tmpXXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open() || !file.resize(size))
+        qFatal("cannot make a test archive");
+    return file.fileName();
+}
+
+} // namespace
+
+class tst_ActionPadPublisher : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::optional<AddinTest::Fixture> m_fixture;
+    std::optional<EditorTest::PadFolder> m_pads;
+    std::unique_ptr<ActionPadPublisher> m_publisher;
+    QStringList m_statuses;
+    QList<bool> m_busy; // PublishingChanged, in order
+
+    FakeHost::Host &host() { return m_fixture->host; }
+    FakeHost::Database &database() { return host().database; }
+    QList<FakeHost::Application::Message> &messages() { return host().application.messages; }
+    QString outcome() { return m_publisher->Outcome(); }
+
+    void setUrl(const QString &node, const QString &file)
+    {
+        database().setSetting(node, "URL", file.contains("://") ? file : m_pads->write(file));
+    }
+    bool publish()
+    {
+        m_publisher->Publish();
+        return QTest::qWaitFor([this] { return outcome() != QLatin1String("running"); }, 60000);
+    }
+    void verifyIdle()
+    {
+        QVERIFY(!m_publisher->IsPublishing());
+        QCOMPARE(m_busy.value(m_busy.size() - 1, false), false);
+        QCOMPARE(host().application.MousePointer(), 0);
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void init()
+    {
+        m_fixture.emplace();
+        m_pads.emplace();
+        host().translations = {
+            {"ActionPadEditor.lblStatus", "Ready."},
+            {"ActionPadEditor.ConfirmPublish", "Publish the action pads now?"},
+            {"ActionPadEditor.Warning_ToLargeArchiveFile",
+             "The archive is %1 MB large.{vbNewLine}Publish it all the same?"},
+            {"ActionPadArchiver.Error_InvalidFiles", "These files are missing:%1"}};
+        database().setWebFolder(m_pads->path());
+        m_publisher = std::make_unique<ActionPadPublisher>();
+        connect(m_publisher.get(), &ActionPadPublisher::StatusChanged, this,
+                [this](const QString &text) { m_statuses << text; });
+        connect(m_publisher.get(), &ActionPadPublisher::PublishingChanged, this,
+                [this](bool busy) { m_busy << busy; });
+        m_statuses.clear();
+        m_busy.clear();
+    }
+
+    void cleanup()
+    {
+        m_publisher.reset();
+        QVERIFY2(EditorTest::temporaryArchives().isEmpty(),
+                 qPrintable(EditorTest::temporaryArchives().join(' ')));
+        m_pads.reset();
+        m_fixture.reset();
+    }
+
+    void publishStoresTheArchiveWithItsNamesThenRefreshes()
+    {
+        // A table's location in mixed case with a query part: lower-cased, the query cut.
+        database().addTable({7, "Kunden", "", "Customers", 7, "Kunden"});
+        const QString table = m_pads->write("tables/Alpha.htm");
+        database().setSetting("Inspectors\\Customers\\WebBar", "URL", table + "?Tab=2");
+        setUrl("WebBar", "index.htm");
+
+        QVERIFY(publish());
+        QCOMPARE(outcome(), QStringLiteral("published"));
+        QCOMPARE(m_busy, QList<bool>({true, false}));
+        QCOMPARE(host().log.matching("MousePointer").first(), QStringLiteral("MousePointer 11"));
+        verifyIdle();
+        QCOMPARE(messages().size(), 1);
+        QCOMPARE(messages().first().prompt, QStringLiteral("Publish the action pads now?"));
+        QCOMPARE(messages().first().style, kConfirmStyle);
+        QVERIFY(database().storedFile().startsWith("PK"));
+        QCOMPARE(database().fileAttributes(),
+                 (QHash<QString, QString>{{"defaultactionpad", "index.htm"}}));
+        QCOMPARE(database().cacheRefreshes(), 1);
+        QCOMPARE(m_statuses.first(), QStringLiteral("AnalyzeActionPads"));
+        QCOMPARE(m_statuses.mid(m_statuses.indexOf("ArchiveCreated")),
+                 QStringList({"ArchiveCreated", "CopyArchiveToDatabase", "ActionPadsPublished"}));
+        const auto pads = m_publisher->Archiver()->ActionPads();
+        QCOMPARE(QStringList({pads->keyAt(0), pads->keyAt(1), pads->keyAt(2)}),
+                 QStringList({"7", "__database__", "__overview__"}));
+        QCOMPARE(pads->count(), 3);
+    }
+
+    void eachProgressStepAddsOneDot()
+    {
+        QVERIFY(publish());
+        emit m_publisher->Archiver()->EnterState("Packing");
+        for (const qint16 percent : {5, 5, 100, 0, 50})
+            emit m_publisher->Archiver()->ZipPercentComplete(percent);
+        QCOMPARE(m_publisher->Status(), QStringLiteral("Packing....."));
+    }
+
+    void archivesAboveTenMegabytesNeedConsent_data()
+    {
+        // size -1: the archive is gone. shown: the number in the warning; empty: no warning.
+        columns<qint64, int, QString, QString>({"size", "answer", "shown", "outcome"});
+        row("exactly 10485760 bytes: no question", qint64(10485760), 0, "", "published");
+        row("one byte more, Yes", qint64(10485761), 6, "10.0", "published");
+        row("one byte more, No", qint64(10485761), 7, "10.0", "declined");
+        row("10.5 MB, Yes", qint64(11010048), 6, "10.5", "published");
+        row("the archive is missing", qint64(-1), 0, "", "failed");
+    }
+
+    void archivesAboveTenMegabytesNeedConsent()
+    {
+        QFETCH(qint64, size);
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+        QFETCH(QString, outcome);
+        QVERIFY(publish());
+        messages().clear();
+        const qint64 refreshes = database().cacheRefreshes();
+        const qint64 before = database().storedFile().size(); // the empty archive
+        host().application.messageBoxAnswers.push_back(answer);
+
+        const QString archive = size < 0 ? QDir::tempPath() + "/tmp-gone" : archiveOfSize(size);
+        emit m_publisher->Archiver()->Finished(archive);
+
+        const bool stored = outcome == "published";
+        if (!shown.isEmpty()) {
+            QCOMPARE(messages().first().prompt,
+                     QStringLiteral("The archive is %1 MB large.\r\nPublish it all the same?")
+                         .arg(shown));
+            QCOMPARE(messages().first().style, kWarningStyle);
+        }
+        QCOMPARE(messages().size(), shown.isEmpty() && stored ? 0 : 1);
+        QCOMPARE(database().storedFile().size(), stored ? size : before);
+        QCOMPARE(database().cacheRefreshes(), refreshes + (stored ? 1 : 0));
+        QCOMPARE(this->outcome(), outcome);
+        if (outcome == "declined")
+            QCOMPARE(m_publisher->Status(), QStringLiteral("Ready."));
+        if (outcome == "failed")
+            QCOMPARE(m_publisher->Status(), "Error: " + messages().last().prompt);
+        QVERIFY(!QFile::exists(archive));
+        verifyIdle();
+    }
+
+    void failuresAreReportedAndLeaveThePublishIdle_data()
+    {
+        // refuse: a table whose writes the database refuses when the condition holds;
+        // overview: its file; messages: besides the question; status: {error} is the last one.
+        columns<QString, QString, QString, QString, bool, int, QString>(
+            {"refuse", "condition", "overview", "outcome", "stored", "messages", "status"});
+        row("the data engine refuses the archive", "actionpad_content", "1", "", "failed", false,
+            1, "Error: {error}");
+        row("a name is refused: the archive is rolled back", "actionpad_attribute",
+            "NEW.name = 'overviewactionpad'", "over.htm", "failed", false, 1, "Error: {error}");
+        row("the cache refresh fails: published all the same", "server_cache", "1", "",
+            "published-not-refreshed", true, 1, "{error}");
+        row("an action pad file is missing: listed, then the error", "", "", "missing.htm",
+            "failed", false, 2, "AnalyzeActionPads");
+    }
+
+    void failuresAreReportedAndLeaveThePublishIdle()
+    {
+        QFETCH(QString, refuse);
+        QFETCH(QString, condition);
+        QFETCH(QString, overview);
+        QFETCH(bool, stored);
+        QFETCH(int, messages);
+        QFETCH(QString, status);
+        setUrl("WebBar", "index.htm");
+        if (!overview.isEmpty()) // written unless it is to be missing
+            database().setSetting("Overview", "URL", overview.startsWith("missing")
+                                                         ? m_pads->path() + overview
+                                                         : m_pads->write(overview));
+        if (!refuse.isEmpty())
+            database().refuseWrites(refuse, condition);
+        QVERIFY(publish());
+        this->messages().removeFirst(); // the question
+        QTEST(outcome(), "outcome");
+        QCOMPARE(this->messages().size(), messages);
+        QCOMPARE(this->messages().last().style, kErrorStyle);
+        QCOMPARE(m_publisher->Status(), status.replace("{error}", this->messages().last().prompt));
+        QCOMPARE(!database().storedFile().isEmpty(), stored);
+        QCOMPARE(database().fileAttributes().isEmpty(), !stored);
+        QCOMPARE(database().cacheRefreshes(), 0);
+        verifyIdle();
+    }
+
+    void cancellingTheDuplicatesDialogStoresNothing()
+    {
+        database().addTable({1, "Alpha", "", "Alpha", 1, "Alpha"});
+        setUrl("Inspectors\\Alpha\\WebBar", "a/index.htm");
+        setUrl("WebBar", "b/index.htm");
+        EditorTest::clickInNextModal("cmdCancelPublishing");
+        QVERIFY(publish());
+        QCOMPARE(outcome(), QStringLiteral("cancelled"));
+        QCOMPARE(m_statuses, QStringList({"AnalyzeActionPads", "UserFixDuplicates", "Ready."}));
+        QVERIFY(database().storedFile().isEmpty());
+        QVERIFY(database().fileAttributes().isEmpty());
+        QCOMPARE(database().cacheRefreshes(), 0);
+        verifyIdle();
+    }
+
+    void answeringNoToTheConfirmationChangesNothing()
+    {
+        host().application.messageBoxAnswers = {7};
+        m_publisher->Publish();
+        QCOMPARE(outcome(), QStringLiteral("declined"));
+        QVERIFY(!m_publisher->Archiver());
+        QCOMPARE(host().log.lines.size(), 1); // the question, nothing else
+
+        // A publish, whose temporary file is then found left over.
+        Brimble::VBDebug::SetDebugFlag(true);
+        FakeHost::DebugCapture capture;
+        QVERIFY(publish());
+        const QStringList named = QString::fromLocal8Bit(capture.lines.join())
+                                      .split("\r\n")
+                                      .filter(QRegularExpression("^archive: "));
+        QCOMPARE(named.size(), 1);
+        const QString leftover = named.first().mid(9);
+        QFile file(leftover);
+        QVERIFY(!file.exists() && file.open(QIODevice::WriteOnly));
+        file.close();
+        ActionPadArchiver *const previous = m_publisher->Archiver();
+        host().application.messageBoxAnswers = {7};
+        m_publisher->Publish();
+        QVERIFY(QFile::exists(leftover));
+        QCOMPARE(m_publisher->Archiver(), previous);
+
+        QVERIFY(publish()); // the next confirmed publish removes it first
+        QVERIFY(!QFile::exists(leftover));
+    }
+
+    void finishedInsideCreateArchiveLeavesThePublishIdle()
+    {
+        setUrl("WebBar", "index.htm");
+        const QString early = archiveOfSize(0);
+        bool raised = false;
+        QObject connection;
+        connect(m_publisher.get(), &ActionPadPublisher::StatusChanged, &connection, [&] {
+            if (!std::exchange(raised, true))
+                emit m_publisher->Archiver()->Finished(early); // while CreateArchive still runs
+        });
+        m_publisher->Publish();
+        QVERIFY(raised);
+        verifyIdle();
+        QVERIFY(!QFile::exists(early));
+        // The archiver's own Finished follows; the publish ends idle once more.
+        QTRY_COMPARE_WITH_TIMEOUT(outcome(), QStringLiteral("published"), 60000);
+        verifyIdle();
+    }
+};
+
+QTEST_MAIN(tst_ActionPadPublisher)
+#include "tst_actionpadpublisher.moc"
