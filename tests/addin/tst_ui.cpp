@@ -68,19 +68,6 @@ private slots:
         }
     }
 
-    void showMessageNeedsAHost()
-    {
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, Brimble::UI::ShowMessage("x", 0, 48, 0));
-    }
-
-    void lockTextBox()
-    {
-        QLineEdit line;
-        Brimble::UI::LockTextBox(&line);
-        QVERIFY(line.isReadOnly());
-        QCOMPARE(line.palette().color(QPalette::Base), line.palette().color(QPalette::Button));
-    }
-
     void setColumnWidth_data()
     {
         // The list is 301 pixels (4515 twips) wide, its columns 37 and 41; status -1: throws.

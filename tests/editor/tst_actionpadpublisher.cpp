@@ -191,8 +191,8 @@ private slots:
         // overview: its file; messages: besides the question; status: {error} is the last one.
         columns<QString, QString, QString, QString, bool, int, QString>(
             {"refuse", "condition", "overview", "outcome", "stored", "messages", "status"});
-        row("the data engine refuses the archive", "actionpad_content", "1", "", "failed", false,
-            1, "Error: {error}");
+        row("the data engine refuses the archive", "actionpad_content", "1", "", "failed", false, 1,
+            "Error: {error}");
         row("a name is refused: the archive is rolled back", "actionpad_attribute",
             "NEW.name = 'overviewactionpad'", "over.htm", "failed", false, 1, "Error: {error}");
         row("the cache refresh fails: published all the same", "server_cache", "1", "",
@@ -211,9 +211,9 @@ private slots:
         QFETCH(QString, status);
         setUrl("WebBar", "index.htm");
         if (!overview.isEmpty()) // written unless it is to be missing
-            database().setSetting("Overview", "URL", overview.startsWith("missing")
-                                                         ? m_pads->path() + overview
-                                                         : m_pads->write(overview));
+            database().setSetting("Overview", "URL",
+                                  overview.startsWith("missing") ? m_pads->path() + overview
+                                                                 : m_pads->write(overview));
         if (!refuse.isEmpty())
             database().refuseWrites(refuse, condition);
         QVERIFY(publish());

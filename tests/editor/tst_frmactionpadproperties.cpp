@@ -4,8 +4,6 @@
 #include "../datarows.h"
 #include "editortestsupport.h"
 
-#include <QApplication>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -119,68 +117,6 @@ private slots:
             QCOMPARE(messages.first().prompt, "The action pad \"" + name + "\" is missing.");
             QCOMPARE(messages.first().style, 48 + 0x10000);
         }
-    }
-
-    void closingWithoutOkKeepsTheName_data()
-    {
-        columns<int, int>({"key", "result"}); // key 0: the close box
-        row("Escape key", int(Qt::Key_Escape), 2);
-        row("close box", 0, 0);
-    }
-
-    void closingWithoutOkKeepsTheName()
-    {
-        QFETCH(int, key);
-        frmActionPadProperties dialog;
-        dialog.setActionPad("stays.htm");
-        const qint16 code = runModal(
-            dialog, [&] { key ? QTest::keyClick(&dialog, Qt::Key(key)) : void(dialog.close()); });
-        QTEST(int(code), "result");
-        QCOMPARE(dialog.actionPad(), QStringLiteral("stays.htm"));
-    }
-
-    // The host's file dialog opens in the folder of the current name (the source's
-    // name in the action pad folder when there is none) and is answered here.
-    void browsingTakesTheChosenFile_data()
-    {
-        columns<QString, QString, QString, QString>({"current", "choice", "folder", "shown"});
-        row("a file in the action pad folder: relative", "", "{web}sub/pad.htm", "{web}",
-            "sub/pad.htm");
-        row("a file elsewhere: the full path", "", "{elsewhere}elsewhere.htm", "{web}",
-            "{elsewhere}elsewhere.htm");
-        row("cancelled: unchanged", "{external}external.htm", "", "{external}",
-            "{external}external.htm");
-    }
-
-    void browsingTakesTheChosenFile()
-    {
-        QFETCH(QString, current);
-        QFETCH(QString, choice);
-        QFETCH(QString, folder);
-        QFETCH(QString, shown);
-        m_web->write("sub/pad.htm");
-        frmActionPadProperties dialog;
-        dialog.setActionPad(placeholders(current));
-        dialog.setSource("Customers");
-        QString text, selected, opened;
-        runModal(dialog, [&] {
-            QTimer::singleShot(0, &dialog, [&] {
-                auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-                QVERIFY(files);
-                opened = files->directory().absolutePath();
-                if (choice.isEmpty())
-                    return files->reject();
-                files->selectFile(placeholders(choice));
-                QMetaObject::invokeMethod(files, "accept");
-            });
-            child<QPushButton>(dialog, "cmdBrowseForInspector")->click();
-            text = child<QLineEdit>(dialog, "tbActionPad")->text();
-            selected = child<QLineEdit>(dialog, "tbActionPad")->selectedText();
-            dialog.close();
-        });
-        QCOMPARE(opened + '/', QDir::fromNativeSeparators(placeholders(folder)));
-        QCOMPARE(text, placeholders(shown));
-        QCOMPARE(selected, text);
     }
 };
 

@@ -21,8 +21,7 @@ namespace {
 
 Host *g_host = nullptr;
 
-// The host's translator, reading its dictionary from the test's folder
-// instead of the add-in's.
+// The host's translator on the test's dictionary folder.
 class TestTranslator final : public Corvane::Host::ITranslator
 {
 public:
@@ -51,8 +50,6 @@ QStringList CallLog::matching(const QString &prefix) const
     return found;
 }
 
-// ---------------------------------------------------------------- Database
-
 Database::Database(Corvane::Host::Application &application)
     : m_application(application)
 {
@@ -62,7 +59,7 @@ Database::Database(Corvane::Host::Application &application)
 void Database::open(const QString &sqliteFile)
 {
     m_application.closeDatabase();
-    Corvane::Dravo::Engine::create(sqliteFile); // the schema, then closed
+    Corvane::Dravo::Engine::create(sqliteFile);
     m_application.openDatabase(sqliteFile);
 }
 
@@ -115,26 +112,9 @@ void Database::refuseWrites(const QString &table, const QString &condition)
                              .arg(table, QLatin1String(change), condition));
 }
 
-// ---------------------------------------------------------------- Application
-
-struct Application::Context final : Corvane::Host::IConfigurationContext
-{
-    explicit Context(Application &application)
-        : m_application(application)
-    {
-    }
-    bool AllowsConfiguration() const override
-    {
-        return m_application.allowsConfiguration &&
-               m_application.m_host.ConfigurationContext()->AllowsConfiguration();
-    }
-    Application &m_application;
-};
-
 Application::Application(CallLog &log, Corvane::Host::Application &host)
     : m_log(log)
     , m_host(host)
-    , m_context(std::make_shared<Context>(*this))
 {
 }
 
@@ -146,7 +126,12 @@ void Application::SplashMessage(const QString &message)
 
 Corvane::Host::IConfigurationContext *Application::ConfigurationContext()
 {
-    return m_context.get();
+    struct Refusing final : Corvane::Host::IConfigurationContext
+    {
+        bool AllowsConfiguration() const override { return false; }
+    };
+    static Refusing refusing;
+    return allowsConfiguration ? m_host.ConfigurationContext() : &refusing;
 }
 
 void Application::setMousePointer(int pointer)
@@ -191,8 +176,6 @@ void Pages::Add(QObject *page)
 {
     pages.append(page);
 }
-
-// ---------------------------------------------------------------- Host
 
 Host::Host()
 {

@@ -1,10 +1,8 @@
 #pragma once
 
-// The real host for the add-in's unit tests: the host's application object
-// with its database on a scratch SQLite file and its creatable classes, behind
-// a small recorder that the add-in is connected to. The recorder writes down
-// what the add-in asks of the application and answers message boxes without
-// a screen; everything else is the real host's.
+// The real host for the add-in's tests, on a scratch SQLite database, behind a
+// recorder of what the add-in asks of the application (it answers message boxes
+// without a screen); everything else is the real host's.
 
 #include "dravo/tablecatalog.h"
 #include "host/api/application.h"
@@ -21,9 +19,8 @@
 
 namespace FakeHost {
 
-// What the add-in asked of the application, in order, one readable line each:
-//   SplashMessage <text>     MousePointer <code>     CreateObject <class id>
-//   MessageBox style=<n> prompt=<text> -> <answer>
+// Lines "SplashMessage <text>", "MousePointer <code>", "CreateObject <class id>",
+// "MessageBox style=<n> prompt=<text> -> <answer>", in order.
 struct CallLog
 {
     QStringList lines;
@@ -37,8 +34,7 @@ class Database final
 {
 public:
     explicit Database(Corvane::Host::Application &application);
-    // Creates a new database in the SQLite file and opens it in the host; the
-    // database open before is closed.
+    // Opens a new database in the SQLite file instead of the one open.
     void open(const QString &sqliteFile);
     void close() { m_application.closeDatabase(); }
     Corvane::Dravo::Engine &engine() { return m_application.database()->engine(); }
@@ -49,13 +45,12 @@ public:
     QVariant setting(const QString &path, const QString &name);
     void setWebFolder(const QString &folder);
 
-    // The stored action pad file: its content (empty when none), its attributes,
-    // and how often the server's cache was refreshed.
+    // The stored action pad file, its attributes, the server cache's refreshes.
     QByteArray storedFile();
     QHash<QString, QString> fileAttributes();
     qint64 cacheRefreshes();
-    // Makes the database refuse every later insert or update of a table's row
-    // when the condition on NEW holds (an SQLite trigger): a fault in the engine.
+    // Makes the database refuse a table's inserts and updates when the condition
+    // on NEW holds (an SQLite trigger).
     void refuseWrites(const QString &table, const QString &condition = QStringLiteral("1"));
 
 private:
@@ -78,15 +73,14 @@ public:
     void setMousePointer(int pointer) override;
     std::shared_ptr<QObject> CreateObject(const QString &classId) override;
     QString WebFolder() const override { return m_host.WebFolder(); }
-    // Recorded and answered from messageBoxAnswers, else with the default button.
+    // Answered from messageBoxAnswers, else with the default button.
     int MessageBox(const QString &prompt, int style, const QString &title, const QString &helpFile,
                    const QString &helpContext, const QString &reserved1,
                    const QString &reserved2) override;
 
-    // Raises BeforeConfigure as the configuration dialog does; rethrows a handler's failure.
+    // As the configuration dialog does; rethrows a handler's failure.
     void raiseBeforeConfigure(Corvane::Host::IPages *pages, bool *cancel);
 
-    // Answers for the next message boxes, in order.
     std::deque<int> messageBoxAnswers;
     struct Message
     {
@@ -94,14 +88,11 @@ public:
         int style;
     };
     QList<Message> messages;
-    // Lets the host's own answer (a writable database is open) through, or says no.
-    bool allowsConfiguration = true;
+    bool allowsConfiguration = true; // else the host's own answer
 
 private:
     CallLog &m_log;
     Corvane::Host::Application &m_host;
-    struct Context;
-    std::shared_ptr<Context> m_context;
 };
 
 // The configuration dialog's page collection: owns the pages added.
@@ -114,10 +105,8 @@ public:
     QList<QObject *> pages;
 };
 
-// One test's host. The host's classes are registered while it lives; the
-// translator reads the dictionary made from `translations` ("Section.Key" ->
-// text; lrelease builds it when the add-in first asks for a text), or finds
-// none while that is empty, so every text is its key.
+// One test's host. Its translator reads a dictionary that lrelease makes from
+// `translations` ("Section.Key" -> text) at the first text; none when empty.
 class Host final
 {
 public:
@@ -131,7 +120,6 @@ public:
     Application application{log, host};
     QHash<QString, QString> translations;
 
-    // The folder of the test dictionary, built now from `translations`.
     QString dictionaryFolder();
 
 private:

@@ -79,20 +79,6 @@ private slots:
         QTEST(ap->DisplayName(), "displayName");
     }
 
-    void tableIsLookedUpWithTheFinalId()
-    {
-        actionPad ap;
-        ap.setTableId(5);
-        QCOMPARE(ap.key(), QStringLiteral("t-5"));
-        ap.setTableId(99);
-        QCOMPARE(ap.key(), QStringLiteral("t-")); // no table, no source yet
-        ap.setSource("Gone");
-        QCOMPARE(ap.DisplayName(), QStringLiteral("Gone"));
-        m_fixture->host.database.close(); // the lookup needs a database
-        ap.setFilename("x.htm");          // no lookup
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, ap.setSource("Customers"));
-    }
-
     void newFilename_data()
     {
         // current: "<web>" stands for the action pad folder
@@ -192,15 +178,6 @@ private slots:
         if (!attribute.isEmpty() && !stored.isEmpty()) // an empty name removes the attribute
             attributes.insert(attribute, stored);
         QCOMPARE(m_fixture->host.database.fileAttributes(), attributes);
-    }
-
-    void updateOfACleanRecordDoesNothing()
-    {
-        const auto ap = record(0, "__database__", "a.htm");
-        FakeHost::DebugCapture capture;
-        ap->Update();
-        QVERIFY(m_fixture->host.log.lines.isEmpty() && capture.lines.isEmpty());
-        QCOMPARE(ap->Filename(), QStringLiteral("a.htm"));
     }
 
     void isValidFile_data()
