@@ -53,6 +53,8 @@ private:
     std::optional<AddinTest::Fixture> m_fixture;
     std::optional<Brimble::Addin> m_addin;
     QVariantList m_custom;
+    QObject m_plain;
+    SplashOnly m_splashOnly;
 
     FakeHost::Host &host() { return m_fixture->host; }
     void connectAddin(QObject *application)
@@ -87,41 +89,38 @@ private slots:
         m_fixture.reset();
     }
 
-    void onConnection_data()
+    void onConnectionRefusesWhatIsNoHostApplication_data()
     {
-        // kind: 0 null, 1 no SplashMessage, 2 not an application, 3 the host's application
-        columns<int, int>({"kind", "expectedError"});
-        row("null application", 0, 424);
-        row("no SplashMessage member", 1, 438);
-        row("not the host's application", 2, 13);
-        row("the host's application", 3, 0);
+        columns<QObject *, int, QStringList>({"application", "error", "splashed"});
+        row("null application", static_cast<QObject *>(nullptr), 424, QStringList());
+        row("no SplashMessage member", static_cast<QObject *>(&m_plain), 438, QStringList());
+        row("not the host's application: splashed first", static_cast<QObject *>(&m_splashOnly), 13,
+            QStringList{"CorvaneBrimble.Addin"});
     }
 
-    void onConnection()
+    void onConnectionRefusesWhatIsNoHostApplication()
     {
-        QFETCH(int, kind);
-        QFETCH(int, expectedError);
-        QObject plain;
-        SplashOnly splashOnly;
-        QObject *objects[] = {nullptr, &plain, &splashOnly, &host().application};
+        QFETCH(QObject *, application);
+        m_splashOnly.messages.clear();
         int error = 0;
         try {
-            connectAddin(objects[kind]);
+            connectAddin(application);
         } catch (const RuntimeError &thrown) {
             error = thrown.number();
         }
-        QCOMPARE(error, expectedError);
-        QCOMPARE(AM::IsInitialized(), expectedError == 0);
-        if (kind == 3) { // heard until disconnected
-            QCOMPARE(raise(host().application), 1);
-            m_addin->OnDisconnection(Corvane::Host::RemoveMode::UserClosed, m_custom);
-            QVERIFY(!AM::IsInitialized());
-            QCOMPARE(raise(host().application), 0);
-        }
-        if (kind >= 2) // the splash line comes first, whatever follows
-            QCOMPARE(
-                splashOnly.messages + host().log.matching("SplashMessage"),
-                QStringList{(kind == 2 ? "" : "SplashMessage ") + QString("CorvaneBrimble.Addin")});
+        QTEST(error, "error");
+        QVERIFY(!AM::IsInitialized());
+        QTEST(m_splashOnly.messages, "splashed");
+    }
+
+    void theHostsApplicationIsHeardUntilDisconnection()
+    {
+        connectAddin(&host().application);
+        QCOMPARE(host().log.lines.value(0), QStringLiteral("SplashMessage CorvaneBrimble.Addin"));
+        QCOMPARE(raise(host().application), 1);
+        m_addin->OnDisconnection(Corvane::Host::RemoveMode::UserClosed, m_custom);
+        QVERIFY(!AM::IsInitialized());
+        QCOMPARE(raise(host().application), 0);
     }
 
     void beforeConfigure_data()
@@ -149,9 +148,6 @@ private slots:
         QFETCH(bool, flagBefore);
         QFETCH(bool, database);
         QFETCH(bool, allowed);
-        QFETCH(int, pages);
-        QFETCH(int, error);
-        QFETCH(bool, flagAfter);
         setDebugSetting(setting);
         if (!database)
             host().database.close();
@@ -168,12 +164,12 @@ private slots:
         } catch (const RuntimeError &e) {
             thrown = e.number();
         }
-        QCOMPARE(thrown, error);
-        QCOMPARE(added.Count(), pages);
+        QTEST(thrown, "error");
+        QTEST(added.Count(), "pages");
         QCOMPARE(cancel, flagBefore);
         // The event's line follows the flag as it stood before the event.
         QCOMPARE(capture.lines.contains(kBeforeConfigureLine), flagBefore);
-        QCOMPARE(Brimble::VBDebug::DebugFlag(), flagAfter);
+        QTEST(Brimble::VBDebug::DebugFlag(), "flagAfter");
     }
 };
 

@@ -22,7 +22,6 @@ QString n(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-
 } // namespace
 
 class tst_ApplicationManager : public QObject

@@ -78,16 +78,6 @@ private slots:
         m_fixture->connect();
         QCOMPARE(RM::GetText("Title", ""), QStringLiteral("Title"));
     }
-
-    void noTranslatorGivesTheBareKeys()
-    {
-        host().translations.insert("ActionPadEditor.Caption", "Action Pads");
-        m_fixture->connect();
-        ComponentRegistry::instance().unregisterFactory(
-            QLatin1String(Corvane::Host::ClassId::Translator));
-        QVERIFY(!RM::GetTranslator());
-        QCOMPARE(RM::GetText("Caption", "ActionPadEditor"), QStringLiteral("Caption"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ResourceManager)

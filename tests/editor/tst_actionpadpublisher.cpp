@@ -7,10 +7,8 @@
 #include "editortestsupport.h"
 
 #include "publish/actionpadarchiver.h"
-#include "tests/fakehost/debugcapture.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <memory>
@@ -250,27 +248,6 @@ private slots:
         QCOMPARE(outcome(), QStringLiteral("declined"));
         QVERIFY(!m_publisher->Archiver());
         QCOMPARE(host().log.lines.size(), 1); // the question, nothing else
-
-        // A publish, whose temporary file is then found left over.
-        Brimble::VBDebug::SetDebugFlag(true);
-        FakeHost::DebugCapture capture;
-        QVERIFY(publish());
-        const QStringList named = QString::fromLocal8Bit(capture.lines.join())
-                                      .split("\r\n")
-                                      .filter(QRegularExpression("^archive: "));
-        QCOMPARE(named.size(), 1);
-        const QString leftover = named.first().mid(9);
-        QFile file(leftover);
-        QVERIFY(!file.exists() && file.open(QIODevice::WriteOnly));
-        file.close();
-        ActionPadArchiver *const previous = m_publisher->Archiver();
-        host().application.messageBoxAnswers = {7};
-        m_publisher->Publish();
-        QVERIFY(QFile::exists(leftover));
-        QCOMPARE(m_publisher->Archiver(), previous);
-
-        QVERIFY(publish()); // the next confirmed publish removes it first
-        QVERIFY(!QFile::exists(leftover));
     }
 
     void finishedInsideCreateArchiveLeavesThePublishIdle()

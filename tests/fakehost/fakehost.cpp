@@ -1,9 +1,5 @@
 #include "fakehost.h"
 
-#include "dravo/actionpadstore.h"
-#include "dravo/engine.h"
-#include "dravo/servercache.h"
-#include "dravo/settingstree.h"
 #include "host/impl/hostclasses.h"
 #include "host/impl/messageboxstyle.h"
 #include "host/impl/translator.h"
@@ -41,15 +37,6 @@ private:
 
 } // namespace
 
-QStringList CallLog::matching(const QString &prefix) const
-{
-    QStringList found;
-    for (const QString &line : lines)
-        if (line.startsWith(prefix))
-            found.append(line);
-    return found;
-}
-
 Database::Database(Corvane::Host::Application &application)
     : m_application(application)
 {
@@ -69,21 +56,6 @@ void Database::addTable(const Table &table)
     m_application.database()->reloadTables();
 }
 
-void Database::setSetting(const QString &path, const QString &name, const QVariant &value)
-{
-    Corvane::Dravo::SettingsTree(engine()).setValue(path, name, value);
-}
-
-QVariant Database::setting(const QString &path, const QString &name)
-{
-    return Corvane::Dravo::SettingsTree(engine()).value(path, name).value_or(QVariant());
-}
-
-void Database::setWebFolder(const QString &folder)
-{
-    engine().setWebFolder(folder);
-}
-
 QByteArray Database::storedFile()
 {
     Corvane::Dravo::ActionPadStore store(engine());
@@ -92,16 +64,6 @@ QByteArray Database::storedFile()
     if (store.hasContent())
         store.readContent(content);
     return content.data();
-}
-
-QHash<QString, QString> Database::fileAttributes()
-{
-    return Corvane::Dravo::ActionPadStore(engine()).attributes();
-}
-
-qint64 Database::cacheRefreshes()
-{
-    return Corvane::Dravo::ServerCache(engine()).generation();
 }
 
 void Database::refuseWrites(const QString &table, const QString &condition)

@@ -4,6 +4,10 @@
 // recorder of what the add-in asks of the application (it answers message boxes
 // without a screen); everything else is the real host's.
 
+#include "dravo/actionpadstore.h"
+#include "dravo/engine.h"
+#include "dravo/servercache.h"
+#include "dravo/settingstree.h"
 #include "dravo/tablecatalog.h"
 #include "host/api/application.h"
 #include "host/impl/application.h"
@@ -11,6 +15,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -24,7 +29,10 @@ namespace FakeHost {
 struct CallLog
 {
     QStringList lines;
-    QStringList matching(const QString &prefix) const;
+    QStringList matching(const QString &prefix) const
+    {
+        return lines.filter(QRegularExpression('^' + QRegularExpression::escape(prefix)));
+    }
 };
 
 using Table = Corvane::Dravo::TableRecord;
@@ -41,14 +49,23 @@ public:
 
     void addTable(const Table &table);
     // A value of the settings tree ("Inspectors\\Customers\\WebBar", "URL"); invalid when missing.
-    void setSetting(const QString &path, const QString &name, const QVariant &value);
-    QVariant setting(const QString &path, const QString &name);
-    void setWebFolder(const QString &folder);
+    void setSetting(const QString &path, const QString &name, const QVariant &value)
+    {
+        Corvane::Dravo::SettingsTree(engine()).setValue(path, name, value);
+    }
+    QVariant setting(const QString &path, const QString &name)
+    {
+        return Corvane::Dravo::SettingsTree(engine()).value(path, name).value_or(QVariant());
+    }
+    void setWebFolder(const QString &folder) { engine().setWebFolder(folder); }
 
     // The stored action pad file, its attributes, the server cache's refreshes.
     QByteArray storedFile();
-    QHash<QString, QString> fileAttributes();
-    qint64 cacheRefreshes();
+    QHash<QString, QString> fileAttributes()
+    {
+        return Corvane::Dravo::ActionPadStore(engine()).attributes();
+    }
+    qint64 cacheRefreshes() { return Corvane::Dravo::ServerCache(engine()).generation(); }
     // Makes the database refuse a table's inserts and updates when the condition
     // on NEW holds (an SQLite trigger).
     void refuseWrites(const QString &table, const QString &condition = QStringLiteral("1"));

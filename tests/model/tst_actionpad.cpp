@@ -22,13 +22,12 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_web.isValid() && m_cwd.isValid());
-        for (const QString &path : {m_web.filePath("a.htm"), m_web.filePath("sub/b.htm"),
-                                    m_web.filePath("webonly.htm"), m_cwd.filePath("here.htm")}) {
+        for (const QString &path :
+             {m_web.filePath("a.htm"), m_web.filePath("sub/b.htm"), m_cwd.filePath("here.htm")}) {
             QDir().mkpath(QFileInfo(path).absolutePath());
             QFile file(path);
             QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
         }
-        QVERIFY(QDir(m_cwd.path()).mkpath("folder"));
         m_oldCwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_cwd.path()));
     }
@@ -110,23 +109,6 @@ private slots:
                                                    .toLocal8Bit()});
     }
 
-    void currentDisplayFileName_data()
-    {
-        columns<QString, QString>({"filename", "expected"});
-        row("inside the folder", "<web>sub/a.htm", "sub/a.htm");
-        row("folder in other letter case", "<WEB>a.htm", "a.htm");
-        row("outside the folder", "/other/a.htm", "/other/a.htm");
-        row("relative", "a.htm", "a.htm");
-        row("web address", "http://server/a.htm", "http://server/a.htm");
-    }
-
-    void currentDisplayFileName()
-    {
-        QFETCH(QString, filename);
-        filename.replace("<web>", web()).replace("<WEB>", web().toUpper());
-        QTEST(record(5, "Customers", filename)->CurrentDisplayFileName(), "expected");
-    }
-
     void update_data()
     {
         // newFilenames: set in this order; attribute: "" for table records
@@ -178,26 +160,6 @@ private slots:
         if (!attribute.isEmpty() && !stored.isEmpty()) // an empty name removes the attribute
             attributes.insert(attribute, stored);
         QCOMPARE(m_fixture->host.database.fileAttributes(), attributes);
-    }
-
-    void isValidFile_data()
-    {
-        columns<QString, bool>({"filename", "valid"});
-        row("empty", "", true);
-        row("web address, not looked at", "https://nowhere.invalid/x.htm", true);
-        row("existing, relative to the current folder", "here.htm", true);
-        row("existing, other letter case", "HERE.HTM", true);
-        row("missing", "missing.htm", false);
-        row("only in the action pad folder", "webonly.htm", false);
-        row("a folder is no file", "folder", false);
-    }
-
-    void isValidFile()
-    {
-        QFETCH(QString, filename);
-        const auto ap = record(5, "Customers", filename);
-        QTEST(ap->IsValidFile(), "valid");
-        QCOMPARE(ap->IsCurrentFileAbsolute(), filename.startsWith("https"));
     }
 
 private:
