@@ -38,12 +38,11 @@ QTreeWidget *listOf(QDialog &dialog)
 
 // Answers the duplicates dialog when it shows up: records its rows ("archive name|source")
 // and runs the action, which closes it.
-class DialogAnswer final : public QObject
+struct DialogAnswer : QTimer
 {
-public:
     explicit DialogAnswer(std::function<void(frmEditArchiveDuplicates &)> action)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this, action] {
+        connect(this, &QTimer::timeout, this, [this, action] {
             auto *dialog =
                 qobject_cast<frmEditArchiveDuplicates *>(QApplication::activeModalWidget());
             if (!dialog)
@@ -53,17 +52,11 @@ public:
                 rows << listOf(*dialog)->topLevelItem(i)->text(0) + '|' +
                             listOf(*dialog)->topLevelItem(i)->text(1);
             action(*dialog);
-            if (dialog->isVisible()) // an action that failed half-way
-                dialog->reject();
         });
-        m_timer.start(5);
+        start(5);
     }
-
     int shown = 0;
     QStringList rows;
-
-private:
-    QTimer m_timer;
 };
 
 void click(QDialog &dialog, const QString &button)
@@ -91,6 +84,7 @@ private:
     std::optional<AddinTest::Fixture> m_fixture;
     std::optional<QTemporaryDir> m_web;
     std::shared_ptr<Brimble::ActionPadCollection> m_pads;
+    QStringList m_archives; // the temporary files the publishes made
 
     FakeHost::Host &host() { return m_fixture->host; }
     QString web(const QString &relative) const
@@ -148,6 +142,7 @@ private:
         if (prepare)
             prepare(archiver, run);
         run.archive = archiver.CreateArchive();
+        m_archives << run.archive;
         returned = true;
         [&] { QTRY_VERIFY_WITH_TIMEOUT(!run.finished.isEmpty(), 120000); }();
         QTest::qWait(50); // nothing may follow Finished
@@ -206,8 +201,9 @@ private slots:
         m_pads.reset();
         m_web.reset();
         m_fixture.reset();
-        for (const QString &name : QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files))
-            QFile::remove(QDir::tempPath() + "/" + name);
+        for (const QString &archive : std::as_const(m_archives))
+            QFile::remove(archive);
+        m_archives.clear();
     }
 
     void invalidFilesAreNamedInOneWarning()
@@ -387,8 +383,8 @@ private slots:
         QCOMPARE(QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files), tempBefore);
         QCOMPARE(host().log.matching("Settings.SetValue"), QStringList());
         QStringList records;
-        for (const auto &entry : *archiver.ArchiveFiles())
-            records << entry.second->ArchiveFilename() + (entry.second->IsExcluded() ? "-" : "+");
+        for (const Brimble::ArchiveRecord &record : *archiver.ArchiveFiles())
+            records << record.ArchiveFilename() + (record.IsExcluded() ? "-" : "+");
         QCOMPARE(records, QStringList({"index.htm+", "index.htm-", "two.htm+"}));
         QCOMPARE(publishedNames(), QStringList({"index.htm", "index.htm"}));
     }
