@@ -97,36 +97,30 @@ private slots:
 
     void defaultChoice_data()
     {
-        // Rows in display order as "name:folder:checked".
-        columns<QStringList, QStringList>({"files", "rows"});
-        row("two of one name, a third not shown", QStringList{"index.htm", "index.htm", "o.htm*"},
-            QStringList{"index.htm:f1:x", "index.htm:f2:-"});
-        row("three of one name: one checked", QStringList{"a.htm", "a.htm", "a.htm"},
-            QStringList{"a.htm:f1:x", "a.htm:f2:-", "a.htm:f3:-"});
-        row("names differing only in case clash: the first shown is checked",
-            QStringList{"index.htm", "Index.htm", "ü.htm", "Ü.htm"},
-            QStringList{"Index.htm:f2:x", "index.htm:f1:-", "Ü.htm:f4:x", "ü.htm:f3:-"});
+        // Records ("name*": no clash) from folders f1, f2 ...; rows shown as "name:folder:checked".
+        columns<QString, QString>({"files", "rows"});
+        row("three of one name, a fourth not shown", "a.htm a.htm o.htm* a.htm",
+            "a.htm:f1:x a.htm:f2:- a.htm:f4:-");
         row("groups in name order, first of each group in collection order",
-            QStringList{"b.htm", "a.htm", "b.htm", "A.htm", "a.htm"},
-            QStringList{"A.htm:f4:x", "a.htm:f2:-", "a.htm:f5:-", "b.htm:f1:x", "b.htm:f3:-"});
-        row("subfolder names sort with the rest",
-            QStringList{"img/a.gif", "css/a.css", "img/a.gif"},
-            QStringList{"css/a.css:f2:x", "img/a.gif:f1:x", "img/a.gif:f3:-"});
+            "b.htm a.htm b.htm A.htm a.htm",
+            "A.htm:f4:x a.htm:f2:- a.htm:f5:- b.htm:f1:x b.htm:f3:-");
+        row("subfolder names sort with the rest", "img/a.gif css/a.css img/a.gif",
+            "css/a.css:f2:x img/a.gif:f1:x img/a.gif:f3:-");
     }
 
     void defaultChoice()
     {
-        QFETCH(QStringList, files);
-        QFETCH(QStringList, rows);
+        QFETCH(QString, files);
+        QFETCH(QString, rows);
         QStringList shown;
-        runDialog(makeRecords(files), [&](frmEditArchiveDuplicates &dialog) {
+        runDialog(makeRecords(words(files)), [&](frmEditArchiveDuplicates &dialog) {
             for (int i = 0; i < listOf(dialog)->topLevelItemCount(); ++i) {
                 const QTreeWidgetItem *item = listOf(dialog)->topLevelItem(i);
                 shown << item->text(0) + ':' + item->text(1).section(QDir::separator(), 2, 2) +
                              ':' + (item->checkState(0) == Qt::Checked ? 'x' : '-');
             }
         });
-        QCOMPARE(shown, rows);
+        QCOMPARE(shown, words(rows));
     }
 
     void closing_data()
