@@ -131,8 +131,10 @@ private:
     // its first record: a later record of the name is a clash, and marks the
     // first one as well. The keys view the records' names.
     QHash<CaseBlindKey, qint32> m_ArchiveNames;
-    // The action pads by CurrentFileName (case-folded), in collection order, as the preview began.
-    QHash<QString, QList<actionPad *>> m_ActionPadsByFile;
+    // The action pads by CurrentFileName (without regard to case), in collection
+    // order, as the preview began; the keys view m_PadFiles.
+    QStringList m_PadFiles;
+    QHash<CaseBlindKey, QList<actionPad *>> m_ActionPadsByFile;
     // Each action pad given a published name, with the position of the record of its page.
     QList<QPair<actionPad *, qint32>> m_PublishedPages;
     // The database published to and its journals (case-folded file names), when it is a file.

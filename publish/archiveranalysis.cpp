@@ -13,6 +13,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace Brimble {
 
 namespace Paths = Corvane::Platform::Paths;
@@ -99,11 +101,14 @@ QString ActionPadArchiver::GetArchiveFilename(const QString &path) const
 void ActionPadArchiver::IndexActionPadFiles()
 {
     m_ActionPadsByFile.clear();
+    m_PadFiles.clear();
     m_PublishedPages.clear();
     for (const auto &entry : *m_ActionPads) {
         const QString file = entry.second->CurrentFileName();
-        if (!file.isEmpty())
-            m_ActionPadsByFile[file.toCaseFolded()].append(entry.second.get());
+        if (file.isEmpty())
+            continue;
+        m_PadFiles.append(file); // the keys view these texts
+        m_ActionPadsByFile[CaseBlindKey{m_PadFiles.constLast()}].append(entry.second.get());
     }
     // A SQLite database names its file; it and its journals are never archived.
     m_DatabaseFile.clear();
@@ -121,10 +126,13 @@ bool ActionPadArchiver::IsDatabaseFile(const QString &sourceFilename) const
 {
     if (m_DatabaseFile.isEmpty())
         return false;
-    const QFileInfo info(sourceFilename);
-    const qsizetype at = m_DatabaseFileNames.indexOf(info.fileName());
-    if (at < 0)
+    // By its name first, without a file system call for every file.
+    const QStringView name =
+        QStringView(sourceFilename).sliced(sourceFilename.lastIndexOf(Paths::separator()) + 1);
+    if (std::none_of(m_DatabaseFileNames.cbegin(), m_DatabaseFileNames.cend(),
+                     [name](const QString &candidate) { return candidate == name; }))
         return false;
+    const QFileInfo info(sourceFilename);
     // The same file, however the path reaches it (the folder as listed may be
     // lower-cased, a link, or both).
     const QString real = QFileInfo(Paths::resolveCase(info.path()) + QLatin1Char('/') +
@@ -141,7 +149,7 @@ QList<actionPad *> ActionPadArchiver::ActionPadsWithFile(const QString &fileName
     // makes it dirty and so changes its current file: the candidates are
     // checked again as they stand now.
     QList<actionPad *> pads;
-    const auto it = m_ActionPadsByFile.constFind(fileName.toCaseFolded());
+    const auto it = m_ActionPadsByFile.constFind(CaseBlindKey{fileName});
     if (it == m_ActionPadsByFile.cend())
         return pads;
     QString onDisk;
@@ -223,6 +231,7 @@ void ActionPadArchiver::m_Previewer_ProcessCompleted(qint32, qint32, qint32, qin
         m_Previewer->disconnect(this);
         m_ArchiveNames.clear();
         m_ActionPadsByFile.clear();
+        m_PadFiles.clear();
         DebugPrintArchiveFiles();
         // A folder that could not be read would leave its files out unseen.
         if (xResult != Corvane::Zip::ZipResult::Success) {
