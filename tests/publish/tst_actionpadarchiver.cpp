@@ -120,18 +120,14 @@ private:
         QList<qint16> percents;
     };
 
-    Run publish(const std::function<void(ActionPadArchiver &, Run &)> &prepare = {},
-                bool analysisOnly = false)
+    Run publish(const std::function<void(ActionPadArchiver &, Run &)> &prepare = {})
     {
         Run run;
         ActionPadArchiver archiver;
-        archiver.setAnalysisOnly(analysisOnly);
         connect(&archiver, &ActionPadArchiver::EnterState, this,
                 [&](const QString &state) { run.events << state; });
         connect(&archiver, &ActionPadArchiver::ZipPercentComplete, this,
                 [&](qint16 percent) { run.percents << percent; });
-        connect(&archiver, &ActionPadArchiver::AnalysisCompleted, this,
-                [&] { run.events << "AnalysisCompleted"; });
         connect(&archiver, &ActionPadArchiver::Finished, this, [&](const QString &name) {
             run.events << "Finished";
             run.failure = archiver.FailureDescription();
@@ -144,16 +140,10 @@ private:
         run.events << "returned";
         if (!run.archive.isEmpty())
             m_archives << run.archive;
-        [&] {
-            QTRY_VERIFY_WITH_TIMEOUT(
-                run.events.last().contains("Completed") || run.events.last() == "Finished", 120000);
-        }();
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(run.events.last() == "Finished", 120000); }();
         QTest::qWait(50); // nothing may follow the end
-        if (analysisOnly)
-            m_analysed = archiver.ArchiveFiles();
         return run;
     }
-    std::shared_ptr<Brimble::ArchiveFileCollection> m_analysed;
 
     // The archive is sound and holds these entries, each "name=content" (none: it is empty).
     void verifyArchive(const Run &run, const QStringList &expected)
@@ -204,7 +194,6 @@ private slots:
         m_pads.reset();
         m_web.reset();
         m_fixture.reset();
-        m_analysed.reset();
         for (const QString &archive : std::as_const(m_archives))
             QFile::remove(archive);
         m_archives.clear();
@@ -334,28 +323,6 @@ private slots:
                  !asked ? QStringList()
                         : QStringList{"MousePointer 0"} +
                               (zipped ? QStringList{"MousePointer 11"} : QStringList{}));
-    }
-
-    // An analysis-only archiver takes the dialog's default choice without a
-    // window, makes no temporary file, saves no setting and zips nothing.
-    void analysisOnlyStopsBeforeTheZipStep()
-    {
-        writeFiles({"one/index.htm", "two/index.htm", "two/two.htm"});
-        addPads({web("one/index.htm"), web("two/index.htm")});
-        const QStringList tempBefore = QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files);
-        DialogAnswer answer([](frmEditArchiveDuplicates &dialog) { dialog.reject(); });
-        const Run run = publish({}, true);
-        QCOMPARE(answer.shown, 0);
-        QCOMPARE(run.archive, QString());
-        QCOMPARE(run.events, QStringList({"AnalyzeActionPads", "returned", "UserFixDuplicates",
-                                          "AnalysisCompleted"}));
-        QCOMPARE(QDir(QDir::tempPath()).entryList({"tmp*"}, QDir::Files), tempBefore);
-        QCOMPARE(host().log.matching("Settings.SetValue"), QStringList());
-        QStringList records;
-        for (const Brimble::ArchiveRecord &record : *m_analysed)
-            records << record.ArchiveFilename() + (record.IsExcluded() ? "-" : "+");
-        QCOMPARE(records, QStringList({"index.htm+", "index.htm-", "two.htm+"}));
-        QCOMPARE(publishedNames(), QStringList({"index.htm", "index.htm"}));
     }
 
     // Only new multiples of 5 below 100: repeats, odd values, 0 and 100 are dropped.
