@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
