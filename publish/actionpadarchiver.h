@@ -4,13 +4,14 @@
 #include "publish/archivefile.h"
 
 #include "platform/keyedcollection.h"
+#include "platform/runtimeerror.h"
 
+#include <QBitArray>
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPair>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -90,31 +91,11 @@ private slots:
                                    qint64 lBytesOutput, qint16 nCompressionRatio, qint32 xResult);
 
 private:
-    // Where the archiver stands in its one publish; events that arrive out of
-    // turn (a second completion, a late progress report) are ignored.
-    enum class Stage
-    {
-        Idle,
-        Previewing,
-        Deciding,
-        Zipping,
-        Finished
-    };
-
-    // The records of one archive name (without regard to case), in preview
-    // order. The first `marked` of them carry the duplicate flag already, so
-    // that a clash marks only the records not yet marked and a name shared by
-    // many files stays linear.
-    struct NameGroup
-    {
-        QList<ArchiveFile *> records;
-        qsizetype marked = 0;
-    };
-
     bool ValidateActionPadFiles();
     void CollectFolders();
     QString GetArchiveFilename(const QString &path) const;
     void DebugPrintArchiveFiles() const;
+    void DecideOnZipStep();
     qint16 ShowDuplicatesDialog();
     void CreateZipFile();
     QList<actionPad *> ActionPadsWithFile(const QString &fileName) const;
@@ -125,25 +106,37 @@ private:
     std::unique_ptr<Corvane::Zip::ZipComponent> CreateZipComponent(const QString &name);
     void ReleaseComponent(std::unique_ptr<Corvane::Zip::ZipComponent> &component);
     void EnterStateOf(const QString &key);
-    void RaiseFinished(const QString &archiveName);
+    void RaiseFinished(const QString &archiveName, const QString &message = QString());
     void FailPublish(const QString &message);
     QString MissedFile() const;
-    template <typename Body> void RunHandler(Body &&body);
+    // Errors must not escape into the component's event delivery: a failing
+    // handler ends the publish (message, empty archive, Finished) instead.
+    template <typename Body> void RunHandler(Body &&body)
+    {
+        try {
+            body();
+        } catch (const Corvane::Platform::RuntimeError &error) {
+            FailPublish(error.description());
+        } catch (const std::exception &error) {
+            FailPublish(QString::fromLocal8Bit(error.what()));
+        }
+    }
 
     std::shared_ptr<ActionPadCollection> m_ActionPads;
     Corvane::Platform::KeyedSet m_Folders;
     // The prefixes GetArchiveFilename cuts, one per non-empty folder of m_Folders, in order.
     QStringList m_FolderPrefixes;
     std::shared_ptr<ArchiveFileCollection> m_ArchiveFiles;
-    // The records by SourceFilename exactly: files whose names differ only in
-    // case are distinct files here, each with a record of its own.
-    QHash<QString, const ArchiveFile *> m_RecordsBySource;
-    Corvane::Platform::KeyedSet m_ArchiveNames;
-    QHash<QString, NameGroup> m_NameGroups;
-    // The action pads by CurrentFileName (case-folded), in collection order, as the preview began.
-    QHash<QString, QList<actionPad *>> m_ActionPadsByFile;
-    // Each action pad given a published name, with the record of its page.
-    QList<QPair<actionPad *, const ArchiveFile *>> m_PublishedPages;
+    // Each archive name taken (without regard to case), with the position of
+    // its first record: a later record of the name is a clash, and marks the
+    // first one as well. The keys view the records' names.
+    QHash<CaseBlindKey, qint32> m_ArchiveNames;
+    // The action pads by CurrentFileName (without regard to case), in collection
+    // order, as the preview began; the keys view m_PadFiles.
+    QStringList m_PadFiles;
+    QHash<CaseBlindKey, QList<actionPad *>> m_ActionPadsByFile;
+    // Each action pad given a published name, with the position of the record of its page.
+    QList<QPair<actionPad *, qint32>> m_PublishedPages;
     // The database published to and its journals (case-folded file names), when it is a file.
     QString m_DatabaseFile;
     QStringList m_DatabaseFileNames;
@@ -151,17 +144,15 @@ private:
     bool m_HasDuplicates = false;
     bool m_AnalysisOnly = false;
     qint16 m_LastPercent = 0;
-    // The records the zip step has reached: a previewed file it never reached
-    // was removed meanwhile, and the archive would silently lack it.
-    QSet<const ArchiveFile *> m_Zipped;
+    // The records the zip step has reached, by position: a previewed file it
+    // never reached was removed meanwhile, and the archive would silently lack it.
+    QBitArray m_Zipped;
     std::unique_ptr<Corvane::Zip::ZipComponent> m_Previewer;
     std::unique_ptr<Corvane::Zip::ZipComponent> m_Zipper;
-
-    Stage m_Stage = Stage::Idle;
-    bool m_InCreateArchive = false;
-    bool m_FinishedRaised = false;
-    // Handlers running now: components are then released later, not under their own events.
-    int m_HandlerDepth = 0;
+    // The one re-entry guard left: set when the publish has ended (Finished is
+    // on its way, or the analysis completed), so that a second end reported
+    // meanwhile (a failure while the end is queued) raises nothing more.
+    bool m_Ended = false;
 };
 
 } // namespace Brimble

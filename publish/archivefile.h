@@ -1,18 +1,68 @@
 #pragma once
 
-#include "platform/keyedcollection.h"
-
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
-
-#include <memory>
+#include <QStringView>
 
 namespace Brimble {
 
 // One file that goes into the published archive: where it comes from, the
 // name it carries inside the archive, whether that name clashes with another
-// file's, and whether the user left it out. A plain value holder.
-class ArchiveFile final : public QObject
+// file's, and whether the user left it out. A plain value holder, light
+// enough to keep one per file of a large web folder; its members answer by
+// name through its meta-object (ArchiveRecord::staticMetaObject).
+class ArchiveRecord
+{
+    Q_GADGET
+    Q_PROPERTY(QString ArchiveFilename READ ArchiveFilename WRITE setArchiveFilename)
+    Q_PROPERTY(bool DuplicateArchiveFileExists READ DuplicateArchiveFileExists WRITE
+                   setDuplicateArchiveFileExists)
+    Q_PROPERTY(QString SourceFilename READ SourceFilename WRITE setSourceFilename)
+    Q_PROPERTY(QString SourcePath READ SourcePath)
+    Q_PROPERTY(bool IsExcluded READ IsExcluded WRITE setIsExcluded)
+public:
+    QString ArchiveFilename() const { return ArchiveNameView().toString(); }
+    void setArchiveFilename(const QString &Filename);
+    bool DuplicateArchiveFileExists() const { return m_DuplicateArchiveFileExists; }
+    void setDuplicateArchiveFileExists(bool bDuplicateExists)
+    {
+        m_DuplicateArchiveFileExists = bDuplicateExists;
+    }
+    const QString &SourceFilename() const { return m_SourceFilename; }
+    void setSourceFilename(const QString &Filename);
+    QString SourcePath() const;
+    bool IsExcluded() const { return m_IsExcluded; }
+    void setIsExcluded(bool bIsExcluded) { m_IsExcluded = bIsExcluded; }
+    Q_INVOKABLE QString ToString() const;
+
+    // The archive name without a copy of its text.
+    QStringView ArchiveNameView() const
+    {
+        return m_NameStart < 0 ? QStringView(m_ArchiveFilename)
+                               : QStringView(m_SourceFilename).sliced(m_NameStart);
+    }
+
+private:
+    QString m_SourceFilename;
+    // The archive name is nearly always the end of the source name: it is kept
+    // as a position in that text then, and only otherwise as a text of its own.
+    QString m_ArchiveFilename;
+    qint32 m_NameStart = -1;
+    bool m_IsExcluded = false;
+    bool m_DuplicateArchiveFileExists = false;
+};
+
+} // namespace Brimble
+
+Q_DECLARE_TYPEINFO(Brimble::ArchiveRecord, Q_RELOCATABLE_TYPE);
+
+namespace Brimble {
+
+// The record as a public class of the library, created by its class
+// identifier and used by name at run time.
+class ArchiveFile final : public QObject, public ArchiveRecord
 {
     Q_OBJECT
     Q_PROPERTY(QString ArchiveFilename READ ArchiveFilename WRITE setArchiveFilename)
@@ -22,32 +72,54 @@ class ArchiveFile final : public QObject
     Q_PROPERTY(QString SourcePath READ SourcePath)
     Q_PROPERTY(bool IsExcluded READ IsExcluded WRITE setIsExcluded)
 public:
-    explicit ArchiveFile(QObject *parent = nullptr);
-
-    QString ArchiveFilename() const { return m_ArchiveFilename; }
-    void setArchiveFilename(const QString &Filename) { m_ArchiveFilename = Filename; }
-    bool DuplicateArchiveFileExists() const { return m_DuplicateArchiveFileExists; }
-    void setDuplicateArchiveFileExists(bool bDuplicateExists)
+    explicit ArchiveFile(QObject *parent = nullptr)
+        : QObject(parent)
     {
-        m_DuplicateArchiveFileExists = bDuplicateExists;
     }
-    QString SourceFilename() const { return m_SourceFilename; }
-    void setSourceFilename(const QString &Filename) { m_SourceFilename = Filename; }
-    QString SourcePath() const;
-    bool IsExcluded() const { return m_IsExcluded; }
-    void setIsExcluded(bool bIsExcluded) { m_IsExcluded = bIsExcluded; }
-    Q_INVOKABLE QString ToString() const;
-
-private:
-    QString m_SourceFilename;
-    QString m_ArchiveFilename;
-    bool m_IsExcluded = false;
-    bool m_DuplicateArchiveFileExists = false;
+    Q_INVOKABLE QString ToString() const { return ArchiveRecord::ToString(); }
 };
 
-// The archiver's records, keyed by SourceFilename without regard to case (a
-// file whose path differs from another's only in case, a file of its own on a
-// file system that tells case apart, has its position added to its key).
-using ArchiveFileCollection = Corvane::Platform::KeyedCollection<std::shared_ptr<ArchiveFile>>;
+// A text compared and hashed without regard to letter case, with no
+// case-folded copy: a key that views the text of a record.
+struct CaseBlindKey
+{
+    QStringView text;
+    friend bool operator==(CaseBlindKey a, CaseBlindKey b)
+    {
+        return a.text.compare(b.text, Qt::CaseInsensitive) == 0;
+    }
+};
+size_t qHash(CaseBlindKey key, size_t seed = 0) noexcept;
+
+// The archiver's records in preview order, found by SourceFilename. A record's
+// SourceFilename does not change while it is in the collection (the index
+// views its text).
+class ArchiveFileCollection
+{
+public:
+    // Appends the record; false (and nothing changes) when a record has that
+    // SourceFilename already, exactly.
+    bool add(ArchiveRecord record);
+    // The record of that source file name exactly, or nullptr.
+    const ArchiveRecord *find(QStringView source) const;
+    // The first record whose source file name equals this one without regard
+    // to case, or nullptr.
+    const ArchiveRecord *findAnyCase(QStringView source) const;
+
+    qsizetype count() const { return m_Records.size(); }
+    ArchiveRecord &at(qsizetype position) { return m_Records[position]; }
+    const ArchiveRecord &at(qsizetype position) const { return m_Records.at(position); }
+    auto begin() { return m_Records.begin(); }
+    auto end() { return m_Records.end(); }
+    auto begin() const { return m_Records.cbegin(); }
+    auto end() const { return m_Records.cend(); }
+
+private:
+    QList<ArchiveRecord> m_Records;
+    QHash<CaseBlindKey, qint32> m_Index;
+    // Files whose names differ from a recorded one only in letter case: rare,
+    // files of their own on a file system that tells case apart.
+    QHash<QStringView, qint32> m_CaseVariants;
+};
 
 } // namespace Brimble

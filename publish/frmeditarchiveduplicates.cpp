@@ -6,7 +6,6 @@
 #include "addin/vbdebug.h"
 #include "host/api/utility.h"
 #include "platform/componentregistry.h"
-#include "platform/latebinding.h"
 #include "platform/runtimeerror.h"
 #include "platform/shell.h"
 #include "platform/twips.h"
@@ -15,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMetaProperty>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -54,8 +54,8 @@ const char kModuleAnchor = 0;
 class DuplicateItem final : public QTreeWidgetItem
 {
 public:
-    explicit DuplicateItem(std::shared_ptr<ArchiveFile> record)
-        : tag(std::move(record))
+    explicit DuplicateItem(ArchiveRecord *record)
+        : tag(record)
     {
     }
 
@@ -68,7 +68,8 @@ public:
         return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
     }
 
-    std::shared_ptr<ArchiveFile> tag;
+    // The record, in the collection the dialog was given.
+    ArchiveRecord *tag;
 };
 
 float storedTwips(const QString &key, float defaultValue)
@@ -262,14 +263,13 @@ void frmEditArchiveDuplicates::FillList()
 {
     QList<QTreeWidgetItem *> rows;
     if (m_ArchiveFiles) {
-        for (const auto &entry : *m_ArchiveFiles) {
-            const std::shared_ptr<ArchiveFile> &record = entry.second;
-            if (!record->DuplicateArchiveFileExists())
+        for (ArchiveRecord &record : *m_ArchiveFiles) {
+            if (!record.DuplicateArchiveFileExists())
                 continue;
-            auto *row = new DuplicateItem(record);
-            row->setData(0, kKeyRole, record->SourceFilename());
-            row->setText(0, record->ArchiveFilename());
-            row->setText(1, record->SourceFilename());
+            auto *row = new DuplicateItem(&record);
+            row->setData(0, kKeyRole, record.SourceFilename());
+            row->setText(0, record.ArchiveFilename());
+            row->setText(1, record.SourceFilename());
             row->setFlags((row->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
             row->setCheckState(0, Qt::Unchecked);
             rows.append(row);
@@ -433,8 +433,9 @@ void frmEditArchiveDuplicates::lvArchiveFiles_DblClick()
         return;
     const auto *row = static_cast<const DuplicateItem *>(selected.constFirst());
     // SourcePath is asked for by name, as any caller of the record may.
+    const QMetaObject &record = ArchiveRecord::staticMetaObject;
     const QString folder =
-        Corvane::Platform::LateBinding::getProperty(row->tag.get(), "SourcePath").toString();
+        record.property(record.indexOfProperty("SourcePath")).readOnGadget(row->tag).toString();
     Corvane::Platform::Shell::openFolder(folder);
 }
 

@@ -119,9 +119,8 @@ QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
     // safe; of two with the same name the first is stored.
     QList<Summed> files;
     QSet<QString> stored;
-    QSet<const ArchiveFile *> isStored;
-    for (const auto &item : *records) {
-        const ArchiveFile &record = *item.second;
+    QSet<const ArchiveRecord *> isStored;
+    for (const ArchiveRecord &record : std::as_const(*records)) {
         const QString name = Corvane::Zip::Naming::sanitise(record.ArchiveFilename());
         if (record.IsExcluded() || name.isEmpty() || stored.contains(name))
             continue;
@@ -152,21 +151,21 @@ QVariantMap Analyze(const std::shared_ptr<ActionPadCollection> &pads)
     }
 
     // The clashes: names the archiver found taken before, in any letter case.
-    QHash<QString, QList<const ArchiveFile *>> groups;
-    QStringList order;
-    for (const auto &item : *records) {
-        const QString key = item.second->ArchiveFilename().toCaseFolded();
-        QList<const ArchiveFile *> &group = groups[key];
+    QHash<CaseBlindKey, QList<const ArchiveRecord *>> groups;
+    QList<CaseBlindKey> order;
+    for (const ArchiveRecord &record : std::as_const(*records)) {
+        const CaseBlindKey key{record.ArchiveNameView()};
+        QList<const ArchiveRecord *> &group = groups[key];
         if (group.size() == 1)
             order.append(key);
-        group.append(item.second.get());
+        group.append(&record);
     }
     QVariantList clashes;
-    for (const QString &key : order) {
-        const QList<const ArchiveFile *> &group = groups.value(key);
+    for (const CaseBlindKey &key : order) {
+        const QList<const ArchiveRecord *> &group = groups.value(key);
         QString kept;
         QStringList left;
-        for (const ArchiveFile *record : group) {
+        for (const ArchiveRecord *record : group) {
             if (kept.isEmpty() && isStored.contains(record))
                 kept = record->SourceFilename();
             else if (!isStored.contains(record))
