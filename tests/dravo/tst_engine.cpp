@@ -14,7 +14,7 @@ using DravoTest::Backend;
 using DravoTest::ScratchDatabase;
 using namespace DataRows;
 
-class TstEngine final : public QObject
+class tst_Engine final : public QObject
 {
     Q_OBJECT
 
@@ -170,5 +170,5 @@ private slots:
     }
 };
 
-DRAVO_TEST_MAIN(TstEngine)
+DRAVO_TEST_MAIN(tst_Engine)
 #include "tst_engine.moc"
