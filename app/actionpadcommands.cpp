@@ -61,19 +61,21 @@ struct StoredArchive
 StoredArchive readStoredArchive(Dravo::Engine &engine)
 {
     StoredArchive archive;
-    engine.snapshot([&] {
-        Dravo::ActionPadStore store(engine);
-        archive.attributes = store.attributes();
-        archive.size = store.contentSize();
-        archive.sha256 = store.contentSha256();
-        archive.cacheGeneration = Dravo::ServerCache(engine).generation();
-        archive.publish = Dravo::PublishRecord::read(engine);
-        const std::unique_ptr<Host::PublishedArchive> copy =
-            Host::PublishedArchive::copyFromStore(store);
-        archive.stored = copy != nullptr;
-        if (copy)
-            archive.entries = copy->entries();
-    });
+    engine.transaction(
+        [&] {
+            Dravo::ActionPadStore store(engine);
+            archive.attributes = store.attributes();
+            archive.size = store.contentSize();
+            archive.sha256 = store.contentSha256();
+            archive.cacheGeneration = Dravo::ServerCache(engine).generation();
+            archive.publish = Dravo::PublishRecord::read(engine);
+            const std::unique_ptr<Host::PublishedArchive> copy =
+                Host::PublishedArchive::copyFromStore(store);
+            archive.stored = copy != nullptr;
+            if (copy)
+                archive.entries = copy->entries();
+        },
+        Dravo::Engine::Access::Read);
     return archive;
 }
 
@@ -180,37 +182,39 @@ int extract(const Invocation &invocation, QTextStream &out)
                        .arg(QDir::toNativeSeparators(target)));
     std::unique_ptr<Dravo::Engine> engine = openExistingDatabase(invocation.database);
     qint64 written = 0;
-    engine->snapshot([&] {
-        Dravo::ActionPadStore store(*engine);
-        requireContent(store, engine->location().displayText());
-        if (toStandardOutput) {
-            // What reaches a pipe cannot be taken back: check the bytes first.
-            store.checkContent();
-            QFile output;
-            if (!output.open(stdout, QIODevice::WriteOnly))
+    engine->transaction(
+        [&] {
+            Dravo::ActionPadStore store(*engine);
+            requireContent(store, engine->location().displayText());
+            if (toStandardOutput) {
+                // What reaches a pipe cannot be taken back: check the bytes first.
+                store.checkContent();
+                QFile output;
+                if (!output.open(stdout, QIODevice::WriteOnly))
+                    fail(Platform::ErrorNumber::PathFileAccessError,
+                         QStringLiteral("standard output cannot be written (%1)")
+                             .arg(output.errorString()));
+                store.readContent(output);
+                if (!output.flush())
+                    fail(Platform::ErrorNumber::PathFileAccessError,
+                         QStringLiteral("standard output could not be written (%1)")
+                             .arg(output.errorString()));
+                return;
+            }
+            QSaveFile file(target);
+            if (!file.open(QIODevice::WriteOnly))
                 fail(Platform::ErrorNumber::PathFileAccessError,
-                     QStringLiteral("standard output cannot be written (%1)")
-                         .arg(output.errorString()));
-            store.readContent(output);
-            if (!output.flush())
+                     QStringLiteral("%1 cannot be written (%2)")
+                         .arg(QDir::toNativeSeparators(target), file.errorString()));
+            // A damaged archive fails here, and the file is never committed.
+            store.readContent(file);
+            written = file.size();
+            if (!file.commit())
                 fail(Platform::ErrorNumber::PathFileAccessError,
-                     QStringLiteral("standard output could not be written (%1)")
-                         .arg(output.errorString()));
-            return;
-        }
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly))
-            fail(Platform::ErrorNumber::PathFileAccessError,
-                 QStringLiteral("%1 cannot be written (%2)")
-                     .arg(QDir::toNativeSeparators(target), file.errorString()));
-        // A damaged archive fails here, and the file is never committed.
-        store.readContent(file);
-        written = file.size();
-        if (!file.commit())
-            fail(Platform::ErrorNumber::PathFileAccessError,
-                 QStringLiteral("%1 could not be written (%2)")
-                     .arg(QDir::toNativeSeparators(target), file.errorString()));
-    });
+                     QStringLiteral("%1 could not be written (%2)")
+                         .arg(QDir::toNativeSeparators(target), file.errorString()));
+        },
+        Dravo::Engine::Access::Read);
     if (!toStandardOutput)
         out << "Wrote " << written << " bytes to " << QDir::toNativeSeparators(target) << '\n';
     return 0;
@@ -223,14 +227,16 @@ int verify(const Invocation &invocation, QTextStream &out)
     QString sha256;
     qint64 size = 0;
     std::unique_ptr<Host::PublishedArchive> archive;
-    engine->snapshot([&] {
-        Dravo::ActionPadStore store(*engine);
-        requireContent(store, where);
-        sha256 = store.contentSha256();
-        size = store.contentSize();
-        // Copying checks the bytes against the stored SHA-256.
-        archive = Host::PublishedArchive::copyFromStore(store);
-    });
+    engine->transaction(
+        [&] {
+            Dravo::ActionPadStore store(*engine);
+            requireContent(store, where);
+            sha256 = store.contentSha256();
+            size = store.contentSize();
+            // Copying checks the bytes against the stored SHA-256.
+            archive = Host::PublishedArchive::copyFromStore(store);
+        },
+        Dravo::Engine::Access::Read);
     if (sha256.isEmpty())
         fail(Platform::ErrorNumber::InvalidProcedureCall,
              QStringLiteral("the action pad archive stored in %1 has no SHA-256 to check it "

@@ -81,10 +81,12 @@ DryRunReport analysePublish(QWidget *page, Host::Database &database)
     Dravo::Engine &engine = database.engine();
     std::optional<QHash<QString, quint32>> stored;
     QHash<QString, QString> attributes;
-    engine.snapshot([&] {
-        attributes = Dravo::ActionPadStore(engine).attributes();
-        stored = Dravo::PublishRecord::storedEntries(engine);
-    });
+    engine.transaction(
+        [&] {
+            attributes = Dravo::ActionPadStore(engine).attributes();
+            stored = Dravo::PublishRecord::storedEntries(engine);
+        },
+        Dravo::Engine::Access::Read);
     return DryRunReport(plan, stored, attributes);
 }
 

@@ -149,20 +149,24 @@ void ActionPadStore::readContent(QIODevice &out)
 {
     // One snapshot: a save committed meanwhile by another connection is not
     // mixed into the bytes.
-    m_engine.snapshot([&] {
-        const StoredBytes read = streamContent(m_engine, &out);
-        if (!read.problem.isEmpty())
-            damaged(m_engine, read.problem);
-    });
+    m_engine.transaction(
+        [&] {
+            const StoredBytes read = streamContent(m_engine, &out);
+            if (!read.problem.isEmpty())
+                damaged(m_engine, read.problem);
+        },
+        Engine::Access::Read);
 }
 
 void ActionPadStore::checkContent()
 {
-    m_engine.snapshot([&] {
-        const StoredBytes read = streamContent(m_engine, nullptr);
-        if (!read.problem.isEmpty())
-            damaged(m_engine, read.problem);
-    });
+    m_engine.transaction(
+        [&] {
+            const StoredBytes read = streamContent(m_engine, nullptr);
+            if (!read.problem.isEmpty())
+                damaged(m_engine, read.problem);
+        },
+        Engine::Access::Read);
 }
 
 void ActionPadStore::recordMissingChecksum()

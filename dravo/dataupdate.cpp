@@ -116,7 +116,9 @@ QVariant DataUpdate::ExecuteProcedure(const QString &command, const QString &dat
         engine->execute(QStringLiteral("SET statement_timeout = %1")
                             .arg(qint64(procedure.timeoutSeconds) * 1000));
     ServerCache cache(*engine);
-    cache.refresh();
+    // Right after an archive was stored, the refresh's commit may be the one
+    // that copies the write-ahead log into a SQLite file: a worker does it.
+    engine->runOnWorker([&] { cache.refresh(); });
     const qint64 generation = cache.generation();
     if (procedure.log)
         Platform::outputDebugString(QStringLiteral("%1 on %2: cache generation %3\n")

@@ -103,7 +103,13 @@ void DravoFile::Save()
     QHash<QString, QString> attributes;
     for (const auto &[name, value] : std::as_const(m_pendingAttributes))
         attributes.insert(name, value);
-    ActionPadStore(*m_engine).save(m_pendingContent, attributes);
+    // Storing an archive reads and writes all of its bytes: a worker does
+    // it, and the caller's windows stay alive meanwhile.
+    const auto save = [&] { ActionPadStore(*m_engine).save(m_pendingContent, attributes); };
+    if (m_pendingContent)
+        m_engine->runOnWorker(save);
+    else
+        save();
     m_pendingContent.reset();
     m_pendingAttributes.clear();
 }

@@ -5,12 +5,17 @@
 
 #include "platform/runtimeerror.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAtomicInteger>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUrl>
+
+#include <utility>
 
 namespace Corvane::Dravo {
 
@@ -52,6 +57,9 @@ Engine::Engine(DatabaseLocation location)
 
 Engine::~Engine()
 {
+    // runOnWorker returns only after its worker ended; nothing else may end
+    // the engine under it.
+    Q_ASSERT(!m_borrower.load());
     if (m_db.isOpen()) {
         if (m_transactionDepth > 0)
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
@@ -246,9 +254,70 @@ void Engine::ensureSchema(bool creating)
     });
 }
 
+QSqlDatabase &Engine::connection()
+{
+    checkThread();
+    return m_db;
+}
+
+bool Engine::inTransaction() const
+{
+    const QThread *borrower = m_borrower.load(std::memory_order_acquire);
+    if (borrower && borrower != QThread::currentThread())
+        return true;
+    return m_transactionDepth > 0;
+}
+
+void Engine::checkThread() const
+{
+    const QThread *borrower = m_borrower.load(std::memory_order_acquire);
+    if (borrower && borrower != QThread::currentThread())
+        fail(InvalidProcedureCall,
+             QStringLiteral("the database %1 is busy: a change to it is still being written. "
+                            "Try again when it has finished.")
+                 .arg(m_location.displayText()));
+}
+
+void Engine::runOnWorker(const std::function<void()> &job)
+{
+    checkThread();
+    if (!QAbstractEventDispatcher::instance()) {
+        job();
+        return;
+    }
+    std::exception_ptr failure;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            job();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QEventLoop loop;
+    bool done = false;
+    // Queued to this thread; `done`, not the thread's own state, says that
+    // the job ended, since the thread emits finished before it counts as such.
+    QObject::connect(worker.get(), &QThread::finished, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    m_borrower.store(worker.get(), std::memory_order_release);
+    worker->start();
+    // An exit of the application quits this loop too: the job is waited for
+    // all the same, and the exit goes on afterwards.
+    while (!done)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    m_borrower.store(nullptr, std::memory_order_release);
+    if (m_transactionDepth > 0)
+        m_commitOnWorker = true;
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void Engine::execute(const QString &sql)
 {
-    QSqlQuery query(m_db);
+    QSqlQuery query(connection());
     if (!query.exec(sql))
         fail(InvalidProcedureCall,
              QStringLiteral("a statement failed in the database %1: %2 (statement: %3)")
@@ -258,6 +327,7 @@ void Engine::execute(const QString &sql)
 
 void Engine::startTransaction(bool snapshot)
 {
+    checkThread();
     if (m_transactionDepth > 0) {
         ++m_transactionDepth;
         return;
@@ -269,6 +339,7 @@ void Engine::startTransaction(bool snapshot)
                  .arg(QDir::toNativeSeparators(m_location.displayText())));
     ++m_transactionDepth;
     m_rollbackOnly = false;
+    m_commitOnWorker = false;
     try {
         if (isPostgreSql()) {
             // Ordinary (read committed) transactions for changes; a snapshot
@@ -293,13 +364,9 @@ void Engine::begin()
     startTransaction(false);
 }
 
-void Engine::beginSnapshot()
-{
-    startTransaction(true);
-}
-
 void Engine::commit()
 {
+    checkThread();
     if (m_transactionDepth <= 0)
         fail(InvalidProcedureCall, QStringLiteral("commit without a transaction on the database %1")
                                        .arg(m_location.displayText()));
@@ -313,7 +380,10 @@ void Engine::commit()
                  .arg(m_location.displayText()));
     }
     try {
-        execute(QStringLiteral("COMMIT"));
+        if (std::exchange(m_commitOnWorker, false))
+            runOnWorker([this] { execute(QStringLiteral("COMMIT")); });
+        else
+            execute(QStringLiteral("COMMIT"));
     } catch (...) {
         // A failed COMMIT may leave the transaction open on some servers.
         QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
@@ -323,6 +393,13 @@ void Engine::commit()
 
 void Engine::rollback()
 {
+    // Never throws: it runs while another failure is on its way to the caller.
+    const QThread *borrower = m_borrower.load(std::memory_order_acquire);
+    if (borrower && borrower != QThread::currentThread()) {
+        qWarning("Dravo: a rollback of %s was asked for while another thread wrote to it",
+                 qPrintable(m_location.displayText()));
+        return;
+    }
     if (m_transactionDepth <= 0)
         return;
     if (--m_transactionDepth > 0) {
@@ -330,7 +407,7 @@ void Engine::rollback()
         return;
     }
     m_rollbackOnly = false;
-    // Never throws: it runs while another failure is on its way to the caller.
+    m_commitOnWorker = false;
     QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
 }
 

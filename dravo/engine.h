@@ -5,6 +5,10 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class QThread;
+
+#include <atomic>
+#include <functional>
 #include <memory>
 
 namespace Corvane::Dravo {
@@ -58,7 +62,7 @@ public:
     static std::unique_ptr<Engine> create(const DatabaseLocation &location);
 
     const DatabaseLocation &location() const { return m_location; }
-    QSqlDatabase &connection() { return m_db; }
+    QSqlDatabase &connection();
     bool isPostgreSql() const { return m_location.kind == DatabaseLocation::Kind::PostgreSql; }
     // Whether the database was opened for reading only: a SQLite file that
     // this user cannot write, or whose folder it cannot write (where SQLite
@@ -72,25 +76,18 @@ public:
     QString webFolder();
     void setWebFolder(const QString &folder);
 
+    enum class Access
+    {
+        Change, // an ordinary transaction, for changes
+        Read    // sees a single state of the database throughout, whatever
+                // other connections commit meanwhile; changes nothing
+    };
     // Runs `body` in one transaction: commit when it returns, roll back when it throws.
     // Transactions nest: only the outermost one commits, and a failed inner one
     // makes the outermost roll back.
-    template <typename Body> void transaction(Body &&body)
+    template <typename Body> void transaction(Body &&body, Access access = Access::Change)
     {
-        begin();
-        try {
-            body();
-        } catch (...) {
-            rollback();
-            throw;
-        }
-        commit();
-    }
-    // Runs `body` in one read transaction that sees a single state of the
-    // database throughout, whatever other connections commit meanwhile.
-    template <typename Body> void snapshot(Body &&body)
-    {
-        beginSnapshot();
+        startTransaction(access == Access::Read);
         try {
             body();
         } catch (...) {
@@ -100,10 +97,22 @@ public:
         commit();
     }
     void begin();
-    void beginSnapshot();
     void commit();
     void rollback();
-    bool inTransaction() const { return m_transactionDepth > 0; }
+    // Whether a change is under way: a transaction of this thread, or a job
+    // of runOnWorker's on another.
+    bool inTransaction() const;
+
+    // Runs `job` on a worker thread that borrows this engine's connection
+    // (its transaction included), while the calling thread goes on handling
+    // its events, so that its windows stay alive. User input waits until the
+    // job ends: nothing the user does starts a second change or closes a
+    // window under it. Meanwhile only the worker may use the connection; a
+    // call from another thread fails with error 5. The job's error is thrown
+    // here. Without an event loop on the calling thread the job runs in place.
+    // When the job leaves a transaction open, its COMMIT runs on a worker as
+    // well: it may write out everything the job wrote.
+    void runOnWorker(const std::function<void()> &job);
 
     // Runs one statement without parameters (schema changes, settings of the
     // session); error 5 naming the database when it fails.
@@ -114,6 +123,8 @@ private:
     void connect(bool creating);
     void ensureSchema(bool creating);
     void startTransaction(bool snapshot);
+    // Error 5 when another thread has borrowed the connection.
+    void checkThread() const;
 
     DatabaseLocation m_location;
     QString m_connectionName;
@@ -121,6 +132,8 @@ private:
     int m_transactionDepth = 0;
     bool m_rollbackOnly = false;
     bool m_readOnly = false;
+    bool m_commitOnWorker = false;
+    std::atomic<QThread *> m_borrower{nullptr}; // the worker of runOnWorker, while it runs
 };
 
 } // namespace Corvane::Dravo

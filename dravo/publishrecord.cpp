@@ -101,24 +101,26 @@ std::optional<PublishRecord> PublishRecord::read(Engine &engine)
 std::optional<QHash<QString, quint32>> PublishRecord::storedEntries(Engine &engine)
 {
     std::optional<Listing> listing;
-    engine.snapshot([&] {
-        ActionPadStore store(engine);
-        if (!store.hasContent())
-            return;
-        listing = keptListing(engine);
-        if (listing)
-            return;
-        // Stored before records were kept: read the archive's own directory,
-        // from a copy that goes with this call.
-        QTemporaryFile copy;
-        if (!copy.open())
-            return;
-        store.readContent(copy);
-        copy.flush();
-        listing = listZip(copy.fileName());
-        if (!listing)
-            listing = Listing();
-    });
+    engine.transaction(
+        [&] {
+            ActionPadStore store(engine);
+            if (!store.hasContent())
+                return;
+            listing = keptListing(engine);
+            if (listing)
+                return;
+            // Stored before records were kept: read the archive's own directory,
+            // from a copy that goes with this call.
+            QTemporaryFile copy;
+            if (!copy.open())
+                return;
+            store.readContent(copy);
+            copy.flush();
+            listing = listZip(copy.fileName());
+            if (!listing)
+                listing = Listing();
+        },
+        Engine::Access::Read);
     return listing;
 }
 

@@ -121,6 +121,10 @@
         <translation>Keine Datenbank ist geöffnet.</translation>
     </message>
     <message>
+        <source>Reading the published action pads from the database...</source>
+        <translation>Die veröffentlichten Action Pads werden aus der Datenbank gelesen...</translation>
+    </message>
+    <message>
         <source>Location: %1</source>
         <translation>Ort: %1</translation>
     </message>

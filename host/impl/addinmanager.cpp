@@ -63,6 +63,21 @@ bool exportsRegistration(const QString &path)
     return exports;
 }
 
+// What went wrong, for the exception being handled: an add-in may throw
+// anything, and none of it may end the host.
+QString currentFailure()
+{
+    try {
+        throw;
+    } catch (const Platform::RuntimeError &error) {
+        return error.description();
+    } catch (const std::exception &error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("an exception of an unknown kind");
+    }
+}
+
 } // namespace
 
 AddinManager::AddinManager(Application &application, const QStringList &folders)
@@ -199,9 +214,9 @@ void AddinManager::connectAll()
     for (const auto &addin : m_addins) {
         try {
             addin->connection->OnStartupComplete(custom);
-        } catch (const Platform::RuntimeError &error) {
+        } catch (...) {
             report(QStringLiteral("The add-in %1 failed to complete its start: %2")
-                       .arg(addin->classId, error.description()));
+                       .arg(addin->classId, currentFailure()));
         }
     }
 }
@@ -221,13 +236,9 @@ bool AddinManager::connectAddin(const QString &classId)
         QVariantList custom;
         addin->connection->OnConnection(&m_application, ConnectMode::Startup, addin->object.get(),
                                         custom);
-    } catch (const Platform::RuntimeError &error) {
+    } catch (...) {
         report(QStringLiteral("The add-in %1 could not be connected and is left out: %2")
-                   .arg(classId, error.description()));
-        return false;
-    } catch (const std::exception &error) {
-        report(QStringLiteral("The add-in %1 could not be connected and is left out: %2")
-                   .arg(classId, QString::fromLocal8Bit(error.what())));
+                   .arg(classId, currentFailure()));
         return false;
     }
     m_application.SplashMessage(QStringLiteral("Add-in %1 connected").arg(classId));
@@ -244,9 +255,9 @@ void AddinManager::disconnectAll()
         try {
             addin->connection->OnBeginShutdown(custom);
             addin->connection->OnDisconnection(RemoveMode::HostShutdown, custom);
-        } catch (const Platform::RuntimeError &error) {
+        } catch (...) {
             report(QStringLiteral("The add-in %1 failed to disconnect: %2")
-                       .arg(addin->classId, error.description()));
+                       .arg(addin->classId, currentFailure()));
         }
     }
 }

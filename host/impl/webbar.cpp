@@ -17,10 +17,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace Corvane::Host {
 
@@ -80,7 +82,11 @@ WebBar::WebBar(Application &application, QWidget *parent)
     m_poll->start();
 }
 
-WebBar::~WebBar() = default;
+WebBar::~WebBar()
+{
+    if (m_copying)
+        m_copying->wait();
+}
 
 void WebBar::setTables(const QList<WebBarSubject> &tables)
 {
@@ -141,6 +147,17 @@ void WebBar::checkPublished()
         showSubject();
 }
 
+// What the worker takes: the published state as one snapshot of the database shows it.
+struct WebBar::Copy
+{
+    QString location; // the database's, as displayText() gives it
+    Dravo::DatabaseLocation where;
+    std::optional<QString> key;
+    std::shared_ptr<const PublishedArchive> archive;
+    QHash<QString, QString> attributes;
+    QString error;
+};
+
 bool WebBar::refresh()
 {
     Database *database = m_application.database();
@@ -159,7 +176,7 @@ bool WebBar::refresh()
         return false;
     try {
         QString key;
-        engine.snapshot([&] { key = publishedKey(engine); });
+        engine.transaction([&] { key = publishedKey(engine); }, Dravo::Engine::Access::Read);
         m_reported.clear();
         if (m_loadedFrom == engine.location().displayText() && m_published == key)
             return false;
@@ -167,35 +184,66 @@ bool WebBar::refresh()
         report(error.description());
         return false;
     }
-    loadPublished(engine);
-    return true;
+    if (m_copying)
+        m_copyAgain = true;
+    else
+        startCopy(engine.location().displayText());
+    return false;
 }
 
-void WebBar::loadPublished(Dravo::Engine &engine)
+void WebBar::startCopy(const QString &location)
 {
-    m_loadedFrom = engine.location().displayText();
-    m_archive.reset();
-    m_attributes.clear();
-    m_archiveError.clear();
-    try {
-        std::unique_ptr<PublishedArchive> archive;
-        QHash<QString, QString> attributes;
-        engine.snapshot([&] {
-            m_published = publishedKey(engine);
-            Dravo::ActionPadStore store(engine);
-            attributes = store.attributes();
-            archive = PublishedArchive::copyFromStore(store);
-        });
-        m_archive = std::move(archive);
-        for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
-            m_attributes.insert(it.key().toCaseFolded(), it.value());
-    } catch (const Platform::RuntimeError &error) {
-        // Kept until the next generation: a damaged archive is not copied
-        // again every few seconds.
-        m_archiveError = error.description();
-        report(m_archiveError);
+    auto copy = std::make_shared<Copy>();
+    copy->location = location;
+    copy->where = m_application.database()->engine().location();
+    m_copying.reset(QThread::create([copy] {
+        try {
+            // A connection of the worker's own: the window's may change meanwhile.
+            const std::unique_ptr<Dravo::Engine> engine = Dravo::Engine::open(copy->where);
+            engine->transaction(
+                [&] {
+                    copy->key = publishedKey(*engine);
+                    Dravo::ActionPadStore store(*engine);
+                    copy->attributes = store.attributes();
+                    copy->archive = PublishedArchive::copyFromStore(store);
+                },
+                Dravo::Engine::Access::Read);
+        } catch (const Platform::RuntimeError &error) {
+            copy->error = error.description();
+        } catch (const std::exception &error) {
+            copy->error = QString::fromLocal8Bit(error.what());
+        }
+    }));
+    connect(m_copying.get(), &QThread::finished, this, [this, copy] { takeCopy(*copy); });
+    m_copying->start();
+}
+
+void WebBar::takeCopy(Copy &copy)
+{
+    m_copying->wait();
+    m_copying.reset();
+    Database *database = m_application.database();
+    if (!database || database->engine().location().displayText() != copy.location) {
+        m_copyAgain = false; // another database by now: its own state is what counts
+        checkPublished();
+        return;
     }
+    m_loadedFrom = copy.location;
+    // Kept until the next generation: a damaged archive is not copied
+    // again every few seconds.
+    m_published = copy.key;
+    m_archive = std::move(copy.archive);
+    m_attributes.clear();
+    for (auto it = copy.attributes.cbegin(); it != copy.attributes.cend(); ++it)
+        m_attributes.insert(it.key().toCaseFolded(), it.value());
+    m_archiveError = copy.error;
+    if (!m_archiveError.isEmpty())
+        report(m_archiveError);
     m_view->setArchive(m_archive);
+    showSubject();
+    emit published();
+    if (std::exchange(m_copyAgain, false))
+        checkPublished();
 }
 
 QString WebBar::publishedKey(Dravo::Engine &engine)
@@ -340,6 +388,11 @@ void WebBar::showSubject()
     if (!m_application.database()) {
         m_location->hide();
         showNote(tr("No database is open."));
+        return;
+    }
+    if (m_copying && m_loadedFrom != m_application.database()->engine().location().displayText()) {
+        m_location->hide();
+        showNote(tr("Reading the published action pads from the database..."));
         return;
     }
     try {

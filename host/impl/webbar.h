@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QThread;
 class QTimer;
 
 namespace Corvane::Dravo {
@@ -49,7 +50,9 @@ struct WebBarSubject
 // the stored archive on disk, taken again only when the published state
 // changes: the server cache generation (every publish refreshes the cache),
 // the archive's SHA-256 or the page names. It looks for a change every two
-// seconds.
+// seconds. A worker thread takes the copy, on a connection of its own, so
+// that the window stays alive however large the archive; the subject is
+// shown anew when the copy is there (published() tells).
 class CORVANE_HOST_EXPORT WebBar final : public QWidget
 {
     Q_OBJECT
@@ -69,9 +72,9 @@ public:
     static constexpr int kPollInterval = 2000; // milliseconds
 
 public slots:
-    // Takes a new copy of the published archive when the published state
-    // changed (or the database did) and shows the subject anew.
-    // A database failure is reported once through problemFound.
+    // Starts taking a new copy of the published archive when the published
+    // state changed (or the database did); the subject is shown anew when
+    // the copy is there. A database failure is reported once through problemFound.
     void checkPublished();
     // Shows the subject's action pad as published.
     void showSubject();
@@ -80,6 +83,8 @@ signals:
     // The user chose a subject in the selector.
     void subjectChosen(const WebBarSubject &subject);
     void problemFound(const QString &message);
+    // A copy of the published state was taken and the subject shown with it.
+    void published();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -88,9 +93,12 @@ private:
     void elideLocation();
     void fillSelector(const QList<WebBarSubject> &tables);
     void selectorChanged(int index);
-    // Copies the published state anew when it changed; whether it did.
+    // Starts copying the published state anew when it changed; whether the
+    // subject must be shown anew at once (the database went).
     bool refresh();
-    void loadPublished(Dravo::Engine &engine);
+    struct Copy;
+    void startCopy(const QString &location);
+    void takeCopy(Copy &copy);
     // What identifies the published state: the cache generation, the
     // archive's checksum and the attributes.
     static QString publishedKey(Dravo::Engine &engine);
@@ -132,7 +140,9 @@ private:
     std::shared_ptr<const PublishedArchive> m_archive;
     QHash<QString, QString> m_attributes; // by case-folded name
     QString m_archiveError;
-    QString m_reported; // the last problem reported, not repeated
+    QString m_reported;                 // the last problem reported, not repeated
+    std::unique_ptr<QThread> m_copying; // takes the copy; null when none is under way
+    bool m_copyAgain = false;           // the state changed again while it did
 };
 
 } // namespace Corvane::Host

@@ -5,14 +5,16 @@
 #include "dravo/tablecatalog.h"
 
 #include <QFile>
+#include <QSemaphore>
 #include <QSqlDatabase>
+#include <QTimer>
 
 using Corvane::Dravo::Engine;
 using DravoTest::Backend;
 using DravoTest::ScratchDatabase;
 using namespace DataRows;
 
-class TstEngine final : public QObject
+class tst_Engine final : public QObject
 {
     Q_OBJECT
 
@@ -132,7 +134,41 @@ private slots:
         QVERIFY(!engine->inTransaction());
         QCOMPARE(engine->webFolder(), QStringLiteral("/before/"));
     }
+
+    // A worker borrows the connection, transaction and all, while the caller's
+    // events go on; meanwhile the caller cannot touch the connection.
+    void workerBorrowsTheConnection()
+    {
+        ScratchDatabase db;
+        auto engine = Engine::create(db.location());
+        QSemaphore callerRan;
+        QString callerSaw;
+        QTimer::singleShot(0, [&] {
+            callerSaw = engine->inTransaction() ? "in a transaction; " : "";
+            try {
+                engine->webFolder();
+            } catch (const Corvane::Platform::RuntimeError &error) {
+                callerSaw += error.description();
+            }
+            callerRan.release();
+        });
+        engine->begin();
+        engine->runOnWorker([&] {
+            if (!callerRan.tryAcquire(1, 10000))
+                throw std::runtime_error("the caller's events stood still");
+            engine->setWebFolder("/worker/");
+        });
+        QVERIFY2(callerSaw.startsWith("in a transaction; ") && callerSaw.contains("is busy"),
+                 qPrintable(callerSaw));
+        QCOMPARE(Engine::open(db.location())->webFolder(), QString()); // not committed yet
+        engine->commit();
+        QCOMPARE(Engine::open(db.location())->webFolder(), QStringLiteral("/worker/"));
+        // The worker's error reaches the caller as it was thrown.
+        DRAVO_EXPECT_ERROR(engine->runOnWorker([&] { engine->execute("SELECT * FROM nowhere"); }),
+                           5, "nowhere");
+        QVERIFY(!engine->inTransaction());
+    }
 };
 
-DRAVO_TEST_MAIN(TstEngine)
+DRAVO_TEST_MAIN(tst_Engine)
 #include "tst_engine.moc"

@@ -6,7 +6,7 @@ using Corvane::Dravo::Engine;
 using Corvane::Dravo::ServerCache;
 using DravoTest::ScratchDatabase;
 
-class TstServerCache final : public QObject
+class tst_ServerCache final : public QObject
 {
     Q_OBJECT
 
@@ -39,5 +39,5 @@ private slots:
     }
 };
 
-DRAVO_TEST_MAIN(TstServerCache)
+DRAVO_TEST_MAIN(tst_ServerCache)
 #include "tst_servercache.moc"

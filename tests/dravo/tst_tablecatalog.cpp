@@ -24,7 +24,7 @@ QStringList fields(const TableRecord &r)
 
 } // namespace
 
-class TstTableCatalog final : public QObject
+class tst_TableCatalog final : public QObject
 {
     Q_OBJECT
 
@@ -85,5 +85,5 @@ private slots:
     }
 };
 
-DRAVO_TEST_MAIN(TstTableCatalog)
+DRAVO_TEST_MAIN(tst_TableCatalog)
 #include "tst_tablecatalog.moc"

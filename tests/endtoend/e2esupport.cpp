@@ -63,15 +63,17 @@ StoredState readStoredState(const QString &location)
 {
     StoredState state;
     const std::unique_ptr<Corvane::Dravo::Engine> engine = Corvane::Dravo::Engine::open(location);
-    engine->snapshot([&] {
-        Corvane::Dravo::ActionPadStore store(*engine);
-        state.attributes = store.attributes();
-        state.storedSha256 = store.contentSha256();
-        state.cacheGeneration = Corvane::Dravo::ServerCache(*engine).generation();
-        QBuffer buffer(&state.archive);
-        buffer.open(QIODevice::WriteOnly);
-        store.readContent(buffer);
-    });
+    engine->transaction(
+        [&] {
+            Corvane::Dravo::ActionPadStore store(*engine);
+            state.attributes = store.attributes();
+            state.storedSha256 = store.contentSha256();
+            state.cacheGeneration = Corvane::Dravo::ServerCache(*engine).generation();
+            QBuffer buffer(&state.archive);
+            buffer.open(QIODevice::WriteOnly);
+            store.readContent(buffer);
+        },
+        Corvane::Dravo::Engine::Access::Read);
     return state;
 }
 
