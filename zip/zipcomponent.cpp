@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
+#include <QThread>
 
 #include <chrono>
 #include <condition_variable>
@@ -293,10 +294,7 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
     }
     names.insert(entryName);
     bytesToStore += item.size;
-    ArchiveEntry entry;
-    entry.diskPath = item.diskPath;
-    entry.sourcePath = item.sourcePath;
-    entry.name = entryName;
+    ArchiveEntry entry(item.sourcePath, item.diskPath, entryName);
     entry.size = item.size;
     entry.modifiedMs = item.modifiedMs;
     entry.accessedMs = item.accessedMs;
@@ -447,7 +445,8 @@ void ZipComponent::Private::run(const Job &job)
         completed.result.code = ZipResult::ReadError;
         completed.result.error = walkError + QStringLiteral(" No archive was written.");
     } else {
-        Internal::ArchiveWriter writer(job.archivePath, job.metadataOptions, cancel,
+        Internal::ArchiveWriter writer(job.archivePath, job.metadataOptions,
+                                       QThread::idealThreadCount(), cancel,
                                        [this](qint64 files, qint64 bytes, qint64 output) {
                                            std::vector<Message> messages;
                                            messages.emplace_back(Progress{files, bytes, output});
