@@ -122,12 +122,10 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
         DeflatePool *&pool;
         ~Forget() { pool = nullptr; }
     } forget{m_pool};
-    // libzip holds a pointer to each: the vector is not resized from here on.
-    std::vector<EntrySource> sources(entries.size());
+    EntrySource source(entries, pool);
     for (size_t i = 0; i < entries.size(); ++i) {
-        sources[i].setEntry(&entries[i], DeflatePool::takes(entries[i]) ? &pool : nullptr, i);
         QString error;
-        if (m_cancel || !addEntry(archive, sources[i], error)) {
+        if (m_cancel || !addEntry(archive, source, i, error)) {
             WriteResult result;
             result.code = m_cancel ? ZipResult::Cancelled : ZipResult::ReadError;
             result.error = m_cancel ? QStringLiteral("The operation was cancelled; no archive "
@@ -139,7 +137,7 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
     }
 
     if (zip_close(archive) != 0)
-        return failure(archive, sources);
+        return failure(archive, source);
 
     WriteResult result;
     result.filesWritten = qint64(entries.size());
@@ -150,24 +148,24 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
     return result;
 }
 
-bool ArchiveWriter::addEntry(zip_t *archive, EntrySource &entrySource, QString &error)
+bool ArchiveWriter::addEntry(zip_t *archive, EntrySource &entrySource, size_t index, QString &error)
 {
-    const ArchiveEntry &entry = entrySource.entry();
-    zip_source_t *source = entrySource.create(archive);
+    const ArchiveEntry &entry = entrySource.entry(index);
+    zip_source_t *source = entrySource.create(archive, index);
     if (source == nullptr) {
         error = QStringLiteral("Cannot add \"%1\" to the archive (%2).")
                     .arg(entry.sourcePath(), libzipError(zip_get_error(archive)));
         return false;
     }
     const QByteArray name = entry.name().toUtf8();
-    const zip_int64_t index = zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
-    if (index < 0) {
+    const zip_int64_t added = zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
+    if (added < 0) {
         zip_source_free(source);
         error = QStringLiteral("Cannot add \"%1\" to the archive as \"%2\" (%3).")
                     .arg(entry.sourcePath(), entry.name(), libzipError(zip_get_error(archive)));
         return false;
     }
-    const auto at = zip_uint64_t(index);
+    const auto at = zip_uint64_t(added);
     if (entry.store)
         zip_set_file_compression(archive, at, ZIP_CM_STORE, 0);
     else
@@ -203,7 +201,7 @@ bool ArchiveWriter::addEntry(zip_t *archive, EntrySource &entrySource, QString &
     return true;
 }
 
-WriteResult ArchiveWriter::failure(zip_t *archive, const std::vector<EntrySource> &sources)
+WriteResult ArchiveWriter::failure(zip_t *archive, const EntrySource &source)
 {
     WriteResult result;
     zip_error_t *error = zip_get_error(archive);
@@ -215,16 +213,13 @@ WriteResult ArchiveWriter::failure(zip_t *archive, const std::vector<EntrySource
         result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its folder "
                                       "exists, is writable and has free space.")
                            .arg(m_archivePath, libzipError(error));
-        // A file that could not be read keeps its reason in its own state.
-        for (const EntrySource &source : sources) {
-            if (source.failed()) {
-                result.code = ZipResult::ReadError;
-                result.error = QStringLiteral("Cannot read the file \"%1\" (%2); no archive was "
-                                              "written. Check that the file exists and can be "
-                                              "read, then try again.")
-                                   .arg(source.entry().sourcePath(), source.reason());
-                break;
-            }
+        // A file that could not be read: the source kept which, and why.
+        if (const ArchiveEntry *failed = source.failedEntry()) {
+            result.code = ZipResult::ReadError;
+            result.error = QStringLiteral("Cannot read the file \"%1\" (%2); no archive was "
+                                          "written. Check that the file exists and can be read, "
+                                          "then try again.")
+                               .arg(failed->sourcePath(), source.reason());
         }
     }
     zip_discard(archive);

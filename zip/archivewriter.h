@@ -38,8 +38,8 @@ public:
 
 private:
     WriteResult writeEmpty();
-    bool addEntry(zip *archive, EntrySource &source, QString &error);
-    WriteResult failure(zip *archive, const std::vector<EntrySource> &sources);
+    bool addEntry(zip *archive, EntrySource &source, size_t index, QString &error);
+    WriteResult failure(zip *archive, const EntrySource &source);
     void onProgress(double fraction, bool complete);
     static void progressCallback(zip *archive, double fraction, void *state);
     static int cancelCallback(zip *archive, void *state);

@@ -16,14 +16,28 @@
 
 namespace Corvane::Zip::Internal {
 
+EntrySource::EntrySource(const EntryList &entries, DeflatePool &pool)
+    : m_entries(entries)
+    , m_pool(pool)
+    , m_handles(entries.size())
+{
+    for (size_t i = 0; i < m_handles.size(); ++i)
+        m_handles[i] = {this, i};
+}
+
 EntrySource::~EntrySource()
 {
     close();
 }
 
-zip_source_t *EntrySource::create(zip_t *archive)
+zip_source_t *EntrySource::create(zip_t *archive, size_t index)
 {
-    return zip_source_function(archive, &EntrySource::call, this);
+    return zip_source_function(archive, &EntrySource::call, &m_handles[index]);
+}
+
+const ArchiveEntry *EntrySource::failedEntry() const
+{
+    return m_error == ZIP_ER_OK ? nullptr : &m_entries[m_failed];
 }
 
 QString EntrySource::reason() const
@@ -31,17 +45,28 @@ QString EntrySource::reason() const
     return QString::fromLocal8Bit(std::strerror(m_systemError));
 }
 
+void EntrySource::select(size_t index)
+{
+    if (m_selected && index == m_current)
+        return;
+    close();
+    m_selected = true;
+    m_current = index;
+    m_pooled = DeflatePool::takes(m_entries[index]);
+    m_prepared = false;
+}
+
 const DeflatedFile *EntrySource::deflated()
 {
-    if (m_pool == nullptr || m_deflated != nullptr)
+    if (!m_pooled || m_deflated != nullptr)
         return m_deflated;
-    m_deflated = m_pool->wait(m_index);
+    m_deflated = m_pool.wait(m_current);
     if (m_deflated == nullptr)
         return nullptr;
     if (m_deflated->tooLarge) {
         // Grown past the pool's limit since the walk: streamed like a large file.
-        m_pool->release(m_index);
-        m_pool = nullptr;
+        m_pool.release(m_current);
+        m_pooled = false;
         m_deflated = nullptr;
     } else if (m_deflated->systemError == 0) {
         // Kept for the status libzip asks for again once the data is written.
@@ -55,11 +80,12 @@ const DeflatedFile *EntrySource::deflated()
 
 zip_int64_t EntrySource::stat(zip_stat_t *stat)
 {
-    if (m_pool != nullptr && deflated() == nullptr && m_pool != nullptr)
+    if (m_pooled && deflated() == nullptr && m_pooled)
         return fail(ZIP_ER_CANCELLED, ECANCELED);
+    const ArchiveEntry &entry = m_entries[m_current];
     zip_stat_init(stat);
-    stat->mtime = time_t(std::floor(double(m_entry->modifiedMs) / 1000.0));
-    stat->size = zip_uint64_t(m_prepared ? m_size : m_entry->size);
+    stat->mtime = time_t(std::floor(double(entry.modifiedMs) / 1000.0));
+    stat->size = zip_uint64_t(m_prepared ? m_size : entry.size);
     stat->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
     if (m_prepared) {
         stat->comp_size = zip_uint64_t(m_compressedSize);
@@ -76,9 +102,11 @@ zip_int64_t EntrySource::stat(zip_stat_t *stat)
 // wait for a writer, and the file's type is checked before the first read.
 zip_int64_t EntrySource::open()
 {
-    if (m_pool != nullptr) {
+    if (m_prepared && m_deflated == nullptr)
+        return fail(ZIP_ER_INTERNAL, 0); // its data was handed over already
+    if (m_pooled) {
         const DeflatedFile *file = deflated();
-        if (file == nullptr && m_pool != nullptr)
+        if (file == nullptr && m_pooled)
             return fail(ZIP_ER_CANCELLED, ECANCELED);
         if (file != nullptr) {
             // Read once: libzip opens each entry's source one time.
@@ -88,7 +116,7 @@ zip_int64_t EntrySource::open()
             return 0;
         }
     }
-    m_file = ::open(QFile::encodeName(m_entry->diskPath()).constData(),
+    m_file = ::open(QFile::encodeName(m_entries[m_current].diskPath()).constData(),
                     O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (m_file < 0)
         return fail(ZIP_ER_OPEN, errno);
@@ -121,17 +149,20 @@ void EntrySource::close()
         ::close(m_file);
     m_file = -1;
     if (m_deflated != nullptr) {
-        m_pool->release(m_index);
+        // Read once: libzip opens each entry's source one time.
+        m_pool.release(m_current);
         m_deflated = nullptr;
-        m_pool = nullptr;
+        m_pooled = false;
     }
 }
 
 zip_int64_t EntrySource::fail(int code, int systemError)
 {
-    if (m_error == ZIP_ER_OK)
+    if (m_error == ZIP_ER_OK) {
         m_systemError = systemError;
-    m_error = code;
+        m_error = code;
+        m_failed = m_current;
+    }
     close();
     return -1;
 }
@@ -139,22 +170,31 @@ zip_int64_t EntrySource::fail(int code, int systemError)
 zip_int64_t EntrySource::call(void *state, void *data, zip_uint64_t length,
                               zip_source_cmd_t command)
 {
-    auto *self = static_cast<EntrySource *>(state);
+    const auto *handle = static_cast<const Handle *>(state);
+    return handle->source->command(handle->index, data, length, command);
+}
+
+zip_int64_t EntrySource::command(size_t index, void *data, zip_uint64_t length,
+                                 zip_source_cmd_t command)
+{
     switch (command) {
     case ZIP_SOURCE_OPEN:
-        return self->open();
+        select(index);
+        return open();
     case ZIP_SOURCE_READ:
-        return self->read(static_cast<char *>(data), length);
+        return read(static_cast<char *>(data), length);
     case ZIP_SOURCE_CLOSE:
     case ZIP_SOURCE_FREE:
-        self->close();
+        if (index == m_current)
+            close();
         return 0;
     case ZIP_SOURCE_STAT:
-        return self->stat(static_cast<zip_stat_t *>(data));
+        select(index);
+        return stat(static_cast<zip_stat_t *>(data));
     case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
         // The Unix mode goes into the external attributes, with MS-DOS's
         // read-only bit beside it, as libzip's own file source has it.
-        const ArchiveEntry &entry = *self->m_entry;
+        const ArchiveEntry &entry = m_entries[index];
         if (entry.unixMode == 0 || length < sizeof(zip_file_attributes_t))
             return 0;
         auto *attributes = static_cast<zip_file_attributes_t *>(data);
@@ -167,7 +207,7 @@ zip_int64_t EntrySource::call(void *state, void *data, zip_uint64_t length,
     }
     case ZIP_SOURCE_ERROR: {
         zip_error_t error;
-        zip_error_init_with_code(&error, self->m_error);
+        zip_error_init_with_code(&error, m_error);
         const zip_int64_t size = zip_error_to_data(&error, data, length);
         zip_error_fini(&error);
         return size;
@@ -177,8 +217,7 @@ zip_int64_t EntrySource::call(void *state, void *data, zip_uint64_t length,
             ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
             ZIP_SOURCE_FREE, ZIP_SOURCE_GET_FILE_ATTRIBUTES, ZIP_SOURCE_SUPPORTS, -1);
     default:
-        self->m_error = ZIP_ER_OPNOTSUPP;
-        return -1;
+        return -1; // not announced in ZIP_SOURCE_SUPPORTS: libzip does not ask
     }
 }
 
