@@ -112,6 +112,7 @@ void DeflatePool::release(size_t index)
             return;
         m_done[index].reset();
         m_inFlight -= m_entries[index].size;
+        --m_entriesInFlight;
     }
     m_changed.notify_all();
 }
@@ -130,13 +131,15 @@ void DeflatePool::work()
             if (m_stopping || m_cancel || m_next == m_entries.size())
                 return true;
             const qint64 size = m_entries[m_next].size;
-            return m_inFlight == 0 || m_inFlight + size <= InFlightBytes;
+            return m_entriesInFlight == 0 ||
+                   (m_inFlight + size <= InFlightBytes && m_entriesInFlight < InFlightEntries);
         })) {
         }
         if (m_stopping || m_cancel || m_next == m_entries.size())
             break;
         index = m_next++;
         m_inFlight += m_entries[index].size;
+        ++m_entriesInFlight;
         lock.unlock();
         auto done = std::make_unique<DeflatedFile>(deflate(m_entries[index], compressor));
         lock.lock();

@@ -29,7 +29,8 @@ struct DeflatedFile
 
 // Deflates the small deflated entries of an archive on a few worker threads
 // while the writer thread writes them in order. Workers take entries in
-// order, and hold at most InFlightBytes of files read and not yet written, so
+// order, and hold at most InFlightBytes of files read and not yet written (and
+// at most InFlightEntries of them), so
 // memory stays bounded whatever the archive's size. Entries it does not take
 // (stored ones, files over SmallFileLimit) the writer reads itself, streaming.
 // The deflate stream of a file depends on its bytes only, so the archive is
@@ -40,7 +41,9 @@ public:
     // Files up to this size are read whole and deflated in one call, which is
     // about twice as fast as zlib's streaming deflate at the same level.
     static constexpr qint64 SmallFileLimit = 1024 * 1024;
-    static constexpr qint64 InFlightBytes = 16 * 1024 * 1024;
+    static constexpr qint64 InFlightBytes = 8 * 1024 * 1024;
+    // Enough to keep the workers busy while the writer catches up.
+    static constexpr size_t InFlightEntries = 256;
 
     static bool takes(const ArchiveEntry &entry)
     {
@@ -68,7 +71,8 @@ private:
     std::condition_variable m_changed;
     std::vector<std::unique_ptr<DeflatedFile>> m_done; // by entry index, until released
     size_t m_next = 0;                                 // the next entry a worker looks at
-    qint64 m_inFlight = 0; // bytes of entries taken and not yet released
+    qint64 m_inFlight = 0;        // bytes of entries taken and not yet released
+    size_t m_entriesInFlight = 0; // entries taken and not yet released
     bool m_stopping = false;
     std::vector<std::thread> m_workers;
     Q_DISABLE_COPY_MOVE(DeflatePool)

@@ -134,7 +134,9 @@ struct ZipComponent::Private
 
     // Zip: decided on the owner's thread, handed to the worker once the walk is done.
     Internal::EntryList entries;
-    QSet<QString> names;
+    // The names of the entries, viewed where the entries keep them (a deque
+    // does not move what it holds): each name is kept once.
+    QSet<QStringView> names;
     qint64 filesFound = 0;
     qint64 bytesFound = 0;
     qint64 filesSkipped = 0;
@@ -292,7 +294,6 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
         bytesSkipped += item.size;
         return true;
     }
-    names.insert(entryName);
     bytesToStore += item.size;
     ArchiveEntry entry(item.sourcePath, item.diskPath, entryName);
     entry.size = item.size;
@@ -302,6 +303,7 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
     entry.unixMode = item.unixMode;
     entry.store = store;
     entries.push_back(std::move(entry));
+    names.insert(entries.back().name());
     return true;
 }
 
