@@ -83,7 +83,8 @@ DeflatePool::~DeflatePool()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_changed.notify_all();
+    m_ready.notify_all();
+    m_room.notify_all();
     for (std::thread &worker : m_workers)
         worker.join();
 }
@@ -91,16 +92,19 @@ DeflatePool::~DeflatePool()
 void DeflatePool::wake()
 {
     std::lock_guard lock(m_mutex);
-    m_changed.notify_all();
+    m_ready.notify_all();
+    m_room.notify_all();
 }
 
 const DeflatedFile *DeflatePool::wait(size_t index)
 {
     std::unique_lock lock(m_mutex);
+    m_waitingFor = index;
     // A cancel flips the flag without a signal: it is looked at every little while.
-    while (!m_changed.wait_for(lock, CancelCheck,
-                               [&] { return m_done[index] || m_cancel || m_stopping; })) {
+    while (!m_ready.wait_for(lock, CancelCheck,
+                             [&] { return m_done[index] || m_cancel || m_stopping; })) {
     }
+    m_waitingFor = NoEntry;
     return m_cancel ? nullptr : m_done[index].get();
 }
 
@@ -113,8 +117,12 @@ void DeflatePool::release(size_t index)
         m_done[index].reset();
         m_inFlight -= m_entries[index].size;
         --m_entriesInFlight;
+        // Idle workers wake once half the budget is free again, not once an entry.
+        if (m_idleWorkers == 0 || m_entriesInFlight > InFlightEntries / 2 ||
+            m_inFlight > InFlightBytes / 2)
+            return;
     }
-    m_changed.notify_all();
+    m_room.notify_all();
 }
 
 void DeflatePool::work()
@@ -125,7 +133,8 @@ void DeflatePool::work()
         // The next entry the pool takes, once the budget has room for it (an
         // entry always fits when nothing else is in flight).
         size_t index = 0;
-        while (!m_changed.wait_for(lock, CancelCheck, [&] {
+        ++m_idleWorkers;
+        while (!m_room.wait_for(lock, CancelCheck, [&] {
             while (m_next < m_entries.size() && !takes(m_entries[m_next]))
                 ++m_next;
             if (m_stopping || m_cancel || m_next == m_entries.size())
@@ -135,6 +144,7 @@ void DeflatePool::work()
                    (m_inFlight + size <= InFlightBytes && m_entriesInFlight < InFlightEntries);
         })) {
         }
+        --m_idleWorkers;
         if (m_stopping || m_cancel || m_next == m_entries.size())
             break;
         index = m_next++;
@@ -144,7 +154,8 @@ void DeflatePool::work()
         auto done = std::make_unique<DeflatedFile>(deflate(m_entries[index], compressor));
         lock.lock();
         m_done[index] = std::move(done);
-        m_changed.notify_all();
+        if (index == m_waitingFor)
+            m_ready.notify_one();
     }
     lock.unlock();
     libdeflate_free_compressor(compressor);

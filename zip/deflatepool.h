@@ -68,11 +68,15 @@ private:
     const EntryList &m_entries;
     const std::atomic_bool &m_cancel;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_ready; // an entry is done: the writer may be waiting for it
+    std::condition_variable m_room;  // the budget has room again: for idle workers
     std::vector<std::unique_ptr<DeflatedFile>> m_done; // by entry index, until released
     size_t m_next = 0;                                 // the next entry a worker looks at
     qint64 m_inFlight = 0;        // bytes of entries taken and not yet released
     size_t m_entriesInFlight = 0; // entries taken and not yet released
+    static constexpr size_t NoEntry = size_t(-1);
+    size_t m_waitingFor = NoEntry; // the entry the writer waits for
+    int m_idleWorkers = 0;         // workers waiting for room
     bool m_stopping = false;
     std::vector<std::thread> m_workers;
     Q_DISABLE_COPY_MOVE(DeflatePool)
