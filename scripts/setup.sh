@@ -10,6 +10,7 @@ packages=(
   libgl-dev                                # needed by Qt6Gui's CMake package
   libzip-dev                               # the zip component's library
   zlib1g-dev                               # CRC-32 of files for the dry run of a publish
+  libdeflate-dev                           # fast whole-buffer deflate of small entries
   qt6-webengine-dev                        # the host's web bar shows action pads as a browser does
   libpq-dev                                # binary bytea transfer for PostgreSQL chunks
   zip unzip                                # independent zip reader/writer for tests and benchmarks

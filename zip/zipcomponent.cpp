@@ -1,76 +1,17 @@
 #include "zipcomponent.h"
 
 #include "platform/debugoutput.h"
-#include "zip/archivewriter.h"
-#include "zip/filewalker.h"
+#include "zip/zipcomponentprivate.h"
 #include "zip/zipnaming.h"
-
-#include <QPointer>
-#include <QSet>
-#include <QStringList>
-
-#include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
-#include <variant>
-#include <vector>
 
 namespace Corvane::Zip {
 
-using Internal::ArchiveEntry;
-using Internal::FileItem;
-using Internal::WriteResult;
+using namespace Internal;
 
 namespace {
 
-enum class Operation
-{
-    None,
-    Preview,
-    Zip
-};
-
-// What the worker hands to the owner's thread, in order.
-struct Note
-{
-    QString text; // one debug line
-};
-struct WalkDone
-{
-};
-struct Progress
-{
-    qint64 files;
-    qint64 bytes;
-    qint64 output;
-};
-struct Completed
-{
-    WriteResult result;
-    qint64 filesFound = 0; // preview only: the zip counts on the owner's side
-    qint64 bytesFound = 0;
-    QStringList skippedLinks;
-};
-using Message = std::variant<FileItem, Note, WalkDone, Progress, Completed>;
-
-// The worker hands files over in batches: every this many, or after this long.
-constexpr size_t BatchSize = 256;
-constexpr auto BatchDelay = std::chrono::milliseconds(50);
 // Messages handled in one turn of the owner's event loop, so that it stays responsive.
 constexpr size_t DrainLimit = 2048;
-
-// What an operation reads from the properties when it starts.
-struct Job
-{
-    Operation operation = Operation::None;
-    QStringList entries;
-    bool includeSubfolders = false;
-    QString archivePath;
-    qint32 metadataOptions = 0;
-    QStringList linkFolders;
-};
 
 QDateTime utc(qint64 millis)
 {
@@ -88,65 +29,6 @@ void debugLine(const QString &text)
 }
 
 } // namespace
-
-struct ZipComponent::Private
-{
-    explicit Private(ZipComponent *owner)
-        : q(owner)
-    {
-    }
-
-    // Owner's thread.
-    int start(Operation operation);
-    void stop();
-    void drain();
-    bool handle(Message &message, const QPointer<ZipComponent> &alive);
-    bool previewFile(const FileItem &item, const QPointer<ZipComponent> &alive);
-    bool preprocessFile(const FileItem &item, const QPointer<ZipComponent> &alive);
-    void handOver();
-    void complete(const Completed &completed);
-
-    // Worker thread.
-    void run(const Job &job);
-    // Walks every entry; false when cancelled or failed (`error` says why).
-    bool walk(const Job &job, QString *error, QStringList *skippedLinks);
-    void post(std::vector<Message> &&messages);
-
-    ZipComponent *q;
-
-    // Properties.
-    QString filesToProcess;
-    QString archivePath;
-    bool includeSubfolders = false;
-    bool preservePaths = false;
-    qint32 metadataOptions = MetadataOption::All;
-    QStringList linkFolders;
-    QString lastError;
-    QStringList skippedLinks;
-
-    // The operation under way (owner's thread).
-    Operation operation = Operation::None;
-    bool preserve = false; // PreservePaths as the operation started
-    bool draining = false;
-    std::thread worker;
-    std::atomic_bool cancel{false};
-
-    // Zip: decided on the owner's thread, handed to the worker once the walk is done.
-    Internal::EntryList entries;
-    QSet<QString> names;
-    qint64 filesFound = 0;
-    qint64 bytesFound = 0;
-    qint64 filesSkipped = 0;
-    qint64 bytesSkipped = 0;
-    qint64 bytesToStore = 0;
-
-    // Shared with the worker, under the mutex.
-    std::mutex mutex;
-    std::condition_variable handedOverSignal;
-    std::deque<Message> inbox;
-    bool drainPosted = false;
-    bool handedOver = false;
-};
 
 // ---- owner's thread -------------------------------------------------------
 
@@ -291,12 +173,8 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
         bytesSkipped += item.size;
         return true;
     }
-    names.insert(entryName);
     bytesToStore += item.size;
-    ArchiveEntry entry;
-    entry.diskPath = item.diskPath;
-    entry.sourcePath = item.sourcePath;
-    entry.name = entryName;
+    ArchiveEntry entry(item.sourcePath, item.diskPath, entryName);
     entry.size = item.size;
     entry.modifiedMs = item.modifiedMs;
     entry.accessedMs = item.accessedMs;
@@ -304,6 +182,7 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
     entry.unixMode = item.unixMode;
     entry.store = store;
     entries.push_back(std::move(entry));
+    names.insert(entries.back().name());
     return true;
 }
 
@@ -335,129 +214,6 @@ void ZipComponent::Private::complete(const Completed &completed)
     emit q->ProcessCompleted(qint32(filesFound), qint32(result.filesWritten), qint32(filesSkipped),
                              bytesFound, result.bytesWritten, bytesSkipped, result.bytesOutput,
                              ratio, result.code);
-}
-
-// ---- worker thread --------------------------------------------------------
-
-void ZipComponent::Private::post(std::vector<Message> &&messages)
-{
-    if (messages.empty())
-        return;
-    std::lock_guard lock(mutex);
-    for (Message &message : messages)
-        inbox.push_back(std::move(message));
-    messages.clear();
-    if (!drainPosted) {
-        drainPosted = true;
-        QMetaObject::invokeMethod(
-            q, [this] { drain(); }, Qt::QueuedConnection);
-    }
-}
-
-bool ZipComponent::Private::walk(const Job &job, QString *error, QStringList *skipped)
-{
-    std::vector<Message> batch;
-    auto lastFlush = std::chrono::steady_clock::now();
-    qint64 files = 0;
-    qint64 bytes = 0;
-    auto flushIfDue = [&] {
-        const auto now = std::chrono::steady_clock::now();
-        if (batch.size() >= BatchSize || now - lastFlush >= BatchDelay) {
-            post(std::move(batch));
-            lastFlush = now;
-        }
-    };
-    Internal::FileWalker walker(
-        job.includeSubfolders, cancel,
-        [&](FileItem &&item) {
-            ++files;
-            bytes += item.size;
-            batch.emplace_back(std::move(item));
-            flushIfDue();
-        },
-        [&](const QString &text) { batch.emplace_back(Note{text}); });
-    // Links may lead into the listed folders and into the folders named for them.
-    for (const QString &entry : job.entries)
-        walker.allowLinksInto(Internal::FileWalker::folderOf(entry));
-    for (const QString &folder : job.linkFolders)
-        walker.allowLinksInto(folder);
-    bool walked = true;
-    for (const QString &entry : job.entries) {
-        if (!walker.walk(entry)) {
-            walked = false;
-            break;
-        }
-    }
-    *error = walker.error();
-    *skipped = walker.skippedLinks();
-    if (job.operation == Operation::Preview) {
-        Completed completed;
-        completed.filesFound = files;
-        completed.bytesFound = bytes;
-        completed.skippedLinks = *skipped;
-        if (!error->isEmpty()) {
-            completed.result.code = ZipResult::ReadError;
-            completed.result.error = *error;
-        } else if (!walked || cancel) {
-            completed.result.code = ZipResult::Cancelled;
-            completed.result.error = QStringLiteral("The preview was cancelled.");
-        }
-        batch.emplace_back(std::move(completed));
-    } else {
-        batch.emplace_back(WalkDone{});
-    }
-    post(std::move(batch));
-    return walked && !cancel;
-}
-
-void ZipComponent::Private::run(const Job &job)
-{
-    if (job.operation == Operation::Zip && job.archivePath.isEmpty()) {
-        Completed completed;
-        completed.result.code = ZipResult::WriteError;
-        completed.result.error =
-            QStringLiteral("No archive path is set. Set ArchivePath before calling Zip.");
-        std::vector<Message> messages;
-        messages.emplace_back(std::move(completed));
-        post(std::move(messages));
-        return;
-    }
-    QString walkError;
-    QStringList skipped;
-    walk(job, &walkError, &skipped);
-    if (job.operation == Operation::Preview)
-        return;
-
-    // The owner's thread raises ZipPreprocessingFile for every file; the
-    // compression starts once it has decided on all of them.
-    Internal::EntryList toStore;
-    {
-        std::unique_lock lock(mutex);
-        handedOverSignal.wait(lock, [this] { return handedOver || cancel; });
-        if (!cancel)
-            toStore = std::move(entries);
-    }
-    Completed completed;
-    completed.skippedLinks = skipped;
-    if (cancel) {
-        completed.result.code = ZipResult::Cancelled;
-        completed.result.error = QStringLiteral("The operation was cancelled; no archive was "
-                                                "written.");
-    } else if (!walkError.isEmpty()) {
-        completed.result.code = ZipResult::ReadError;
-        completed.result.error = walkError + QStringLiteral(" No archive was written.");
-    } else {
-        Internal::ArchiveWriter writer(job.archivePath, job.metadataOptions, cancel,
-                                       [this](qint64 files, qint64 bytes, qint64 output) {
-                                           std::vector<Message> messages;
-                                           messages.emplace_back(Progress{files, bytes, output});
-                                           post(std::move(messages));
-                                       });
-        completed.result = writer.write(toStore);
-    }
-    std::vector<Message> messages;
-    messages.emplace_back(std::move(completed));
-    post(std::move(messages));
 }
 
 // ---- public interface -----------------------------------------------------

@@ -1,17 +1,15 @@
 #include "platform/debugoutput.h"
 #include "tests/datarows.h"
+#include "zip/archivewriter.h"
 #include "zip/zipcomponent.h"
 #include "ziptestsupport.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-
-#include <optional>
 
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -19,52 +17,45 @@
 
 using namespace Corvane::Zip;
 using namespace ZipTest;
+using namespace DataRows;
 
 namespace {
 
 constexpr int Timeout = 60000;
+// Web Pads/, as makeWebTree() writes it, in name order.
+const QStringList Tree{".hidden.css",      "Zeta.js",   "img/Logo.PNG",
+                       "img/ünï cödé.gif", "index.htm", "sub dir/deeper/x.js",
+                       "sub dir/page.htm"};
 
-// sFilename, sSourceFilename, bExcluded and xMethod of ZipPreprocessingFile.
-using Preprocess = std::function<void(QString *name, const QString &source, bool *excluded)>;
-using namespace DataRows;
-
-void onPreprocess(ZipComponent *zip, Preprocess handler, QList<int> *methods = nullptr)
+// The handler gets sFilename, sSourceFilename and bExcluded of ZipPreprocessingFile.
+void onPreprocess(ZipComponent *zip,
+                  std::function<void(QString *, const QString &, bool *)> handler)
 {
     QObject::connect(zip, &ZipComponent::ZipPreprocessingFile, zip,
-                     [=](QString *sFilename, const QString &, const QString &sSourceFilename,
-                         qint64, qint32, const QDateTime &, const QDateTime &, const QDateTime &,
-                         qint32 xMethod, bool, const QString &, bool *bExcluded, qint32, bool) {
-                         handler(sFilename, sSourceFilename, bExcluded);
-                         if (methods)
-                             methods->append(xMethod);
-                     });
+                     [=](QString *name, const QString &, const QString &source, qint64, qint32,
+                         const QDateTime &, const QDateTime &, const QDateTime &, qint32, bool,
+                         const QString &, bool *excluded) { handler(name, source, excluded); });
 }
 
-// Threads started while it lives reach files as the user "nobody" (fsuid 65534), whom
-// permissions stop: root would read anything. The test's own thread is root again at its end.
-class ThreadsStartAsNobody final
+// Threads started by `start` reach files as the user "nobody", whom permissions
+// stop (root would read anything); the test's own thread is root again after.
+void startAsNobody(const std::function<void()> &start)
 {
-public:
-    ThreadsStartAsNobody()
-    {
-        if (geteuid() == 0) {
-            setfsgid(65534);
-            setfsuid(65534);
-        }
+    const bool root = geteuid() == 0;
+    if (root) {
+        setfsgid(65534);
+        setfsuid(65534);
     }
-    ~ThreadsStartAsNobody()
-    {
-        if (geteuid() == 0) {
-            setfsuid(0);
-            setfsgid(0);
-        }
+    start();
+    if (root) {
+        setfsuid(0);
+        setfsgid(0);
     }
-    Q_DISABLE_COPY_MOVE(ThreadsStartAsNobody)
-};
+}
 
 } // namespace
 
-class TestZipComponent : public QObject
+class tst_ZipComponent : public QObject
 {
     Q_OBJECT
 
@@ -75,384 +66,306 @@ private slots:
         QVERIFY(m_dir->isValid());
         m_debug.clear();
         Corvane::Platform::setDebugOutputSink([this](const QByteArray &text) { m_debug += text; });
+        makeWebTree();
     }
 
     void cleanup()
     {
         Corvane::Platform::setDebugOutputSink({});
+        QFile::setPermissions(path("Web Pads/sub dir"), QFileDevice::Permissions(0x7700));
         m_dir.reset();
     }
 
-    void previewListsFiles_data()
+    void previewReachesWhatItMay_data()
     {
-        // list: %1 stands for the test folder; sources: below the test folder
-        columns<QString, QStringList, QString>({"list", "sources", "debugLine"});
+        // Paths are below the test folder (%1 in list). links: "link>target"; fifo, closed (a
+        // folder nobody may list), raw (a name by its bytes): made when set; sources: in walk
+        // order; debug: a part of the debug output; error: of lastError() when the walk fails.
+        columns<QString, QStringList, QString, QString, QByteArray, QStringList, QStringList,
+                QString, QString>(
+            {"list", "links", "fifo", "closed", "raw", "sources", "skipped", "debug", "error"});
+        const QString pads = "|%1/Web Pads/*";
         const auto in = [](const QString &folder, QStringList names) {
             for (QString &name : names)
                 name.prepend(folder + u'/');
             return names;
         };
-        row("folder as listed, hidden files, name order", "|%1/web pads/*",
-            in("web pads", {".hidden.css", "Zeta.js", "img/Logo.PNG", "img/ünï cödé.gif",
-                            "index.htm", "sub dir/deeper/x.js", "sub dir/page.htm"}),
-            "");
-        row("single file as spelled in the list", "|%1/web pads/INDEX.HTM",
-            in("web pads", {"INDEX.HTM"}), "");
-        row("pattern matched without regard to case", "|%1/Web Pads/*.HTM",
-            in("Web Pads", {"index.htm", "sub dir/page.htm"}), "");
-        row("bare folder as if joined with *", "|%1/Web Pads/img",
-            in("Web Pads/img", {"Logo.PNG", "ünï cödé.gif"}), "");
+        const QStringList none, tree = in("Web Pads", Tree);
+        row("folder as listed, hidden files, name order", "|%1/web pads/*", none, "", "",
+            QByteArray(), in("web pads", Tree), none, "", "");
+        row("single file as spelled in the list", "|%1/web pads/INDEX.HTM", none, "", "",
+            QByteArray(), QStringList{"web pads/INDEX.HTM"}, none, "", "");
+        row("pattern matched without regard to case", "|%1/Web Pads/*.HTM", none, "", "",
+            QByteArray(), in("Web Pads", {"index.htm", "sub dir/page.htm"}), none, "", "");
+        row("bare folder as if joined with *", "|%1/Web Pads/img", none, "", "", QByteArray(),
+            in("Web Pads/img", {"Logo.PNG", "ünï cödé.gif"}), none, "", "");
         row("entries in list order, empty ones dropped, nested folder reported twice",
-            "||%1/Web Pads/sub dir/deeper/*|%1/Web Pads/sub dir/*||%1/Web Pads/img/*|",
+            "||%1/Web Pads/sub dir/deeper/*|%1/Web Pads/sub dir/*||%1/Web Pads/img/*|", none, "",
+            "", QByteArray(),
             in("Web Pads", {"sub dir/deeper/x.js", "sub dir/deeper/x.js", "sub dir/page.htm",
                             "img/Logo.PNG", "img/ünï cödé.gif"}),
-            "");
-        row("missing folder named in the debug output",
-            "|%1/No Such Pads/*|%1/Web Pads/sub dir/deeper/*",
-            in("Web Pads", {"sub dir/deeper/x.js"}),
-            "zip: nothing found for \"%1/No Such Pads/*\"\n");
-        row("empty list", "", QStringList(), "");
-    }
-
-    void previewListsFiles()
-    {
-        QFETCH(QString, list);
-        QFETCH(QStringList, sources);
-        QFETCH(QString, debugLine);
-        makeWebTree();
-        const QString root = m_dir->path();
-        ZipComponent zip;
-        zip.setFilesToProcess(list.replace("%1", root));
-        zip.setIncludeSubfolders(true);
-        zip.setPreservePaths(true);
-        QSignalSpy completed(&zip, &ZipComponent::ProcessCompleted);
-        const Previewed previewed = preview(zip);
-        QStringList names;
-        for (QString &source : sources) {
-            source.prepend(root + u'/');
-            names.append(source.mid(1));
-        }
-        QCOMPARE(previewed.sources, sources);
-        QCOMPARE(previewed.names, names);
-        QCOMPARE(completed.count(), 1);
-        QCOMPARE(completed.at(0).at(0).toInt(), sources.size());     // lFilesTotal
-        QCOMPARE(completed.at(0).at(8).toInt(), ZipResult::Success); // xResult
-        QCOMPARE(QString::fromUtf8(m_debug), debugLine.replace("%1", root));
-    }
-
-    void linkLoopsAreWalkedOnce()
-    {
-        makeWebTree();
-        QVERIFY(QFile::link("..", path("Web Pads/sub dir/loop")));
-        QVERIFY(QFile::link(path("Web Pads/sub dir"), path("Web Pads/again")));
-        QVERIFY(QFile::link(path("Web Pads/index.htm"), path("Web Pads/start.htm")));
-        QVERIFY(QFile::link(path("Web Pads/gone.htm"), path("Web Pads/dangling.htm")));
-        ZipComponent zip;
-        zip.setFilesToProcess("|" + path("Web Pads") + "/*");
-        zip.setIncludeSubfolders(true);
-        // "again" leads to "sub dir" first (name order); "sub dir" itself and the loop back
-        // are then skipped; a link to a file is followed, a dangling one is not reported.
-        const QString top = path("Web Pads") + "/";
-        QCOMPARE(preview(zip).sources,
-                 (QStringList{top + ".hidden.css", top + "Zeta.js", top + "again/deeper/x.js",
-                              top + "again/page.htm", top + "img/Logo.PNG",
-                              top + "img/ünï cödé.gif", top + "index.htm", top + "start.htm"}));
-        QVERIFY2(m_debug.contains("sub dir\" leads to a folder walked already"), m_debug);
-    }
-
-    void walkReachesOnlyWhatItMay_data()
-    {
-        // fault: what the tree gets besides makeWebTree(); list: %1 the test folder; added:
-        // sources besides the tree's (below the test folder); skipped: "link -> target"; error:
-        // a part of lastError() when the preview fails (ReadError).
-        columns<QString, QString, QStringList, QStringList, QString>(
-            {"fault", "list", "added", "skipped", "error"});
-        const QString pads = "|%1/Web Pads/*";
-        row("links leading out of the listed folders are left out and listed", "out", pads,
-            QStringList{},
-            QStringList{"Web Pads/etc -> outside", "Web Pads/secret.txt -> outside/secret.txt"},
-            "");
-        row("a link into a folder allowed for links is followed", "shared", pads,
-            QStringList{"Web Pads/common/site.css"}, QStringList{}, "");
-        row("a link into another listed folder is followed", "across",
-            "|%1/Web Pads/img/*|%1/Web Pads/sub dir/*", QStringList{"Web Pads/img/page.htm"},
-            QStringList{}, "");
-        row("pipes, sockets and devices are never opened", "special", pads, QStringList{},
-            QStringList{}, "");
-        row("a folder that cannot be listed fails the walk", "closed folder", pads, QStringList{},
-            QStringList{}, "Cannot read the folder \"%1/Web Pads/sub dir/\" (Permission denied)");
-        row("a name that is not UTF-8 fails the walk, its bytes escaped", "latin1", pads,
-            QStringList{}, QStringList{},
+            none, "", "");
+        row("missing folder named in the debug output", "|%1/No Such Pads/*|%1/Web Pads/img/*",
+            none, "", "", QByteArray(), in("Web Pads/img", {"Logo.PNG", "ünï cödé.gif"}), none,
+            "zip: nothing found for \"%1/No Such Pads/*\"\n", "");
+        row("empty list", "", none, "", "", QByteArray(), none, none, "", "");
+        row("links leading out of the listed folders are left out and listed", pads,
+            QStringList{"etc>../outside", "secret.txt>../outside/secret.txt"}, "", "", QByteArray(),
+            tree, QStringList{"etc -> outside", "secret.txt -> outside/secret.txt"}, "", "");
+        row("a link into a folder allowed for links is followed", pads,
+            QStringList{"common>../shared"}, "", "", QByteArray(),
+            in("Web Pads",
+               {".hidden.css", "Zeta.js", "common/site.css", "img/Logo.PNG", "img/ünï cödé.gif",
+                "index.htm", "sub dir/deeper/x.js", "sub dir/page.htm"}),
+            none, "", "");
+        row("a link into another listed folder is followed",
+            "|%1/Web Pads/img/*|%1/Web Pads/sub dir/*",
+            QStringList{"img/page.htm>../sub dir/page.htm"}, "", "", QByteArray(),
+            in("Web Pads", {"img/Logo.PNG", "img/page.htm", "img/ünï cödé.gif",
+                            "sub dir/deeper/x.js", "sub dir/page.htm"}),
+            none, "", "");
+        row("loops and second ways into a folder are walked once, dangling links not at all", pads,
+            QStringList{"sub dir/loop>..", "again>sub dir", "start.htm>index.htm", "gone>no"}, "",
+            "", QByteArray(),
+            in("Web Pads", {".hidden.css", "Zeta.js", "again/deeper/x.js", "again/page.htm",
+                            "img/Logo.PNG", "img/ünï cödé.gif", "index.htm", "start.htm"}),
+            none, "sub dir\" leads to a folder walked already", "");
+        row("pipes, sockets and devices are never opened", pads, QStringList{"zero.htm>/dev/zero"},
+            "pipe.htm", "", QByteArray(), tree, none, "", "");
+        row("a folder that cannot be listed fails the walk", pads, none, "", "sub dir",
+            QByteArray(), none, none, "",
+            "Cannot read the folder \"%1/Web Pads/sub dir/\" (Permission denied)");
+        row("a name that is not UTF-8 fails the walk, its bytes escaped", pads, none, "", "",
+            QByteArray("img/caf\xe9 \x01.htm"), none, none, "",
             "The name of the file \"caf\\xE9 \\x01.htm\" in the folder \"%1/Web Pads/img/\" "
             "is not valid UTF-8");
     }
 
-    void walkReachesOnlyWhatItMay()
+    void previewReachesWhatItMay()
     {
-        QFETCH(QString, fault);
         QFETCH(QString, list);
-        QFETCH(QStringList, added);
+        QFETCH(QStringList, links);
+        QFETCH(QString, fifo);
+        QFETCH(QString, closed);
+        QFETCH(QByteArray, raw);
+        QFETCH(QStringList, sources);
         QFETCH(QStringList, skipped);
+        QFETCH(QString, debug);
         QFETCH(QString, error);
-        makeWebTree();
+        const QString root = m_dir->path(), top = path("Web Pads") + "/";
         writeFile(path("outside/secret.txt"), "root:x:0:0");
         writeFile(path("shared/site.css"), "body {}");
-        const QString top = path("Web Pads") + "/";
-        if (fault == "out") {
-            QVERIFY(QFile::link(path("outside"), top + "etc"));
-            QVERIFY(QFile::link("../outside/secret.txt", top + "secret.txt"));
-        } else if (fault == "shared") {
-            QVERIFY(QFile::link("../shared", top + "common"));
-        } else if (fault == "across") {
-            QVERIFY(QFile::link("../sub dir/page.htm", top + "img/page.htm"));
-        } else if (fault == "special") {
-            QCOMPARE(mkfifo(QFile::encodeName(top + "pipe.htm").constData(), 0644), 0);
-            QVERIFY(QFile::link("/dev/zero", top + "zero.htm"));
-        } else if (fault == "closed folder") {
-            QVERIFY(QFile::setPermissions(top + "sub dir", {}));
-        }
-        // Qt cannot name this file to remove it: it goes by its bytes.
-        const QByteArray oddName = QFile::encodeName(top + "img/") + "caf\xe9 \x01.htm";
-        const auto removeOdd = qScopeGuard([&] { ::unlink(oddName.constData()); });
-        if (fault == "latin1") {
-            FILE *file = fopen(oddName.constData(), "w");
-            QVERIFY(file);
-            fclose(file);
-        }
-        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(0x7777)));
+        for (const QString &link : links)
+            QVERIFY(QFile::link(link.section('>', 1), top + link.section('>', 0, 0)));
+        QVERIFY(fifo.isEmpty() || mkfifo(QFile::encodeName(top + fifo).constData(), 0644) == 0);
+        QVERIFY(closed.isEmpty() || QFile::setPermissions(top + closed, {}));
+        raw.prepend(QFile::encodeName(top)); // Qt cannot name this file: it goes by its bytes
+        if (raw != QFile::encodeName(top))
+            fclose(fopen(raw.constData(), "w"));
+        QVERIFY(QFile::setPermissions(root, QFileDevice::Permissions(0x7777)));
         ZipComponent zip;
-        zip.setFilesToProcess(list.replace("%1", m_dir->path()));
+        zip.setFilesToProcess(list.replace("%1", root));
         zip.setIncludeSubfolders(true);
+        zip.setPreservePaths(true);
         zip.setLinkFolders({path("shared")});
-        QSignalSpy completed(&zip, &ZipComponent::ProcessCompleted);
-        QStringList sources;
+        QStringList previewed;
         connect(&zip, &ZipComponent::PreviewingFile, &zip,
-                [&](const QString &, const QString &source) {
-                    sources.append(source.mid(m_dir->path().size() + 1));
+                [&](const QString &name, const QString &source) {
+                    QCOMPARE(name, source.mid(1)); // the path less its root
+                    previewed.append(source.mid(root.size() + 1));
                 });
-        {
-            ThreadsStartAsNobody nobody;
-            QCOMPARE(zip.Preview(false), ZipResult::Success);
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, Timeout);
-        QFile::setPermissions(top + "sub dir", QFileDevice::Permissions(0x7700));
+        const QList<QVariant> completed = toEnd(zip, true, true);
+        ::unlink(raw.constData());
         for (QString &link : skipped)
-            link = path(link.section(" -> ", 0, 0)) + " -> " +
+            link = top + link.section(" -> ", 0, 0) + " -> " +
                    QFileInfo(path(link.section(" -> ", 1))).canonicalFilePath();
         QCOMPARE(zip.skippedLinks(), skipped);
-        if (!error.isEmpty()) {
-            QCOMPARE(completed.at(0).at(8).toInt(), ZipResult::ReadError);
-            QVERIFY2(zip.lastError().contains(error.replace("%1", m_dir->path())),
-                     qPrintable(zip.lastError()));
+        QCOMPARE(completed.at(8).toInt(),
+                 error.isEmpty() ? ZipResult::Success : ZipResult::ReadError);
+        QVERIFY2(zip.lastError().contains(error.replace("%1", root)), qPrintable(zip.lastError()));
+        if (!error.isEmpty())
             return;
-        }
-        QCOMPARE(completed.at(0).at(8).toInt(), ZipResult::Success);
-        QStringList expected =
-            fault == "across"
-                ? QStringList{"Web Pads/img/Logo.PNG", "Web Pads/img/page.htm",
-                              "Web Pads/img/ünï cödé.gif", "Web Pads/sub dir/deeper/x.js",
-                              "Web Pads/sub dir/page.htm"}
-                : QStringList{"Web Pads/.hidden.css",     "Web Pads/Zeta.js",
-                              "Web Pads/img/Logo.PNG",    "Web Pads/img/ünï cödé.gif",
-                              "Web Pads/index.htm",       "Web Pads/sub dir/deeper/x.js",
-                              "Web Pads/sub dir/page.htm"};
-        if (fault != "across")
-            expected += added;
-        expected.sort();
-        sources.sort();
-        QCOMPARE(sources, expected);
+        QCOMPARE(previewed, sources);
+        QCOMPARE(completed.at(0).toInt(), sources.size()); // lFilesTotal
+        QVERIFY2(m_debug.contains(debug.replace("%1", root).toUtf8()), m_debug);
     }
 
+    // Unsafe names are cut down (an unusable one falls back to the default name); names
+    // compare exactly, and of two equal ones the first is kept. Entries carry the Unix
+    // mode, the local time and the UTC time stamp (the options on construction).
     void zipStoresWhatHandlersLeave()
     {
-        makeWebTree();
         const QString folder = path("Web Pads");
+        QFile::setPermissions(folder + "/index.htm",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        const QDateTime modified = QDateTime::fromSecsSinceEpoch(1600000000); // 2020-09-13
+        {
+            QFile handle(folder + "/index.htm");
+            QVERIFY(handle.open(QIODevice::ReadWrite) &&
+                    handle.setFileTime(modified, QFile::FileModificationTime));
+        }
         ZipComponent zip;
+        QCOMPARE(zip.metadataOptions(), MetadataOption::All);
         prepare(zip, folder);
         zip.setPreservePaths(true);
-        // Unsafe names are cut down (an unusable one falls back to the default name); names
-        // compare exactly, and of two equal ones the first is kept.
         const QHash<QString, QString> renames{{".hidden.css", "./.."},
-                                              {"Zeta.js", "js\\Zeta.js"},
-                                              {"img/Logo.PNG", "/abs/Logo.PNG"},
                                               {"index.htm", "../../etc/index.htm"},
                                               {"sub dir/deeper/x.js", "ETC/index.htm"},
                                               {"sub dir/page.htm", "etc//index.htm"}};
         QList<int> methods;
-        onPreprocess(
-            &zip,
-            [&](QString *name, const QString &source, bool *) {
-                *name = source.mid(folder.size() + 1);
-                *name = renames.value(*name, *name);
-            },
-            &methods);
-        const QList<QVariant> completed = zipToEnd(zip);
+        connect(&zip, &ZipComponent::ZipPreprocessingFile, &zip,
+                [&](QString *name, const QString &, const QString &source, qint64, qint32,
+                    const QDateTime &, const QDateTime &, const QDateTime &, qint32 method) {
+                    const QString relative = source.mid(folder.size() + 1);
+                    *name = renames.value(relative, relative);
+                    methods.append(method);
+                });
+        const QList<QVariant> completed = toEnd(zip, false);
         QCOMPARE(completed.mid(0, 3), (QVariantList{7, 6, 1})); // total, processed, skipped
         QCOMPARE(completed.at(6).toLongLong(), QFileInfo(zip.archivePath()).size());
         QCOMPARE(completed.value(8).toInt(), ZipResult::Success);
         QCOMPARE(QString::fromUtf8(m_debug),
                  QString("zip: left out \"%1\": the archive holds \"etc/index.htm\" already\n")
                      .arg(folder + "/sub dir/page.htm"));
-
-        const ToolResult test = run("unzip", {"-t", zip.archivePath()});
-        QVERIFY2(test.exitCode == 0, qPrintable(test.output));
         const Archive archive = readArchive(zip.archivePath());
         QVERIFY2(archive.valid, qPrintable(archive.problem));
-        QCOMPARE(archive.names(),
-                 (QStringList{folder.mid(1) + "/.hidden.css", "js/Zeta.js", "abs/Logo.PNG",
-                              "img/ünï cödé.gif", "etc/index.htm", "ETC/index.htm"}));
         // Images are stored as they are, text deflated, as the event announced.
         QCOMPARE(methods, (QList<int>{8, 8, 0, 0, 8, 8, 8}));
-        const QStringList sources{".hidden.css",      "Zeta.js",   "img/Logo.PNG",
-                                  "img/ünï cödé.gif", "index.htm", "sub dir/deeper/x.js"};
-        for (qsizetype i = 0; i < archive.entries.size(); ++i) {
+        const QStringList names{folder.mid(1) + "/.hidden.css",
+                                "Zeta.js",
+                                "img/Logo.PNG",
+                                "img/ünï cödé.gif",
+                                "etc/index.htm",
+                                "ETC/index.htm"};
+        QCOMPARE(archive.entries.size(), names.size());
+        for (qsizetype i = 0; i < names.size(); ++i) {
             const Entry &entry = archive.entries[i];
-            QFile source(folder + "/" + sources[i]);
-            QVERIFY(source.open(QIODevice::ReadOnly));
-            QVERIFY2(entry.data == source.readAll(), qPrintable(entry.name));
+            QCOMPARE(entry.name, names[i]);
             QCOMPARE(entry.method, methods[i]);
             QCOMPARE(entry.flags & 0x800, entry.name.contains(u'ü') ? 0x800 : 0); // UTF-8 name
+            QCOMPARE(entry.system, 3);
         }
+        const Entry &index = archive.entries[4];
+        QCOMPARE(index.external >> 16, 0100640u);
+        QVERIFY2(qAbs(index.dosTime.secsTo(modified)) <= 1, qPrintable(index.dosTime.toString()));
+        const qsizetype at = index.centralExtra.indexOf(QByteArray("UT\x05\x00", 4));
+        QVERIFY(at >= 0);
+        const auto *time = reinterpret_cast<const uchar *>(index.centralExtra.constData() + at + 5);
+        QCOMPARE(qint64(time[0] | time[1] << 8 | time[2] << 16 | quint32(time[3]) << 24),
+                 modified.toSecsSinceEpoch());
+        QVERIFY(run("zipinfo", {"-v", zip.archivePath()})
+                    .output.contains("local extra field has UTC/GMT modification/access times"));
     }
 
-    void emptyArchive_data()
+    // libzip removes an archive without entries; the component writes the end record alone.
+    void everyFileExcludedGivesAnEmptyArchive()
     {
-        columns<QString, bool>({"list", "excludeAll"});
-        QTest::newRow("empty list") << QString() << false;
-        QTest::newRow("folder without files") << "|%1/nothing/*" << false;
-        QTest::newRow("every file excluded") << "|%1/Web Pads/*" << true;
-    }
-
-    void emptyArchive()
-    {
-        QFETCH(QString, list);
-        QFETCH(bool, excludeAll);
-        makeWebTree();
-        QDir().mkpath(path("nothing"));
         ZipComponent zip;
-        prepare(zip, QString());
-        zip.setFilesToProcess(list.replace("%1", m_dir->path()));
-        onPreprocess(&zip,
-                     [=](QString *, const QString &, bool *excluded) { *excluded = excludeAll; });
+        prepare(zip, path("Web Pads"));
+        onPreprocess(&zip, [](QString *, const QString &, bool *excluded) { *excluded = true; });
         QSignalSpy status(&zip, &ZipComponent::GlobalStatus);
-        const QList<QVariant> completed = zipToEnd(zip);
+        const QList<QVariant> completed = toEnd(zip, false);
         QCOMPARE(completed.value(8).toInt(), ZipResult::Success);
         QCOMPARE(completed.at(1).toInt(), 0);
         QCOMPARE(QFileInfo(zip.archivePath()).size(), 22);
-        QVERIFY(!status.isEmpty());
-        QCOMPARE(status.last().at(7).toInt(), 100);
-        // Info-ZIP accepts it, and says it is empty (unzip -t then exits with 1).
-        const ToolResult info = run("zipinfo", {zip.archivePath()});
-        QVERIFY2(info.output.contains("Empty zipfile"), qPrintable(info.output));
+        QVERIFY(!status.isEmpty() && status.last().at(7).toInt() == 100);
         const ToolResult test = run("unzip", {"-t", zip.archivePath()});
         QVERIFY2(test.output.contains("zipfile is empty"), qPrintable(test.output));
     }
 
     void failuresLeaveTheArchiveFile_data()
     {
-        columns<QString, int>({"fault", "result"});
-        QTest::newRow("a file replaced by a folder") << "folder" << ZipResult::ReadError;
-        QTest::newRow("a file deleted, archive file with content")
-            << "gone" << ZipResult::ReadError;
-        QTest::newRow("a file that cannot be read") << "closed" << ZipResult::ReadError;
-        QTest::newRow("archive folder missing") << "no folder" << ZipResult::WriteError;
-        QTest::newRow("no ArchivePath") << "no path" << ZipResult::WriteError;
+        // victim: Web Pads/sub dir/page.htm; archive: below the test folder ("" none);
+        // named: in lastError() and the debug output (%1 the victim, %2 the archive)
+        columns<bool, bool, bool, QString, QByteArray, int, QString>(
+            {"remove", "folder", "closed", "archive", "before", "result", "named"});
+        const QString archive = "out/tmpArchive";
+        row("a file replaced by a folder", true, true, false, archive, QByteArray(),
+            ZipResult::ReadError, "\"%1\"");
+        row("a file deleted, archive file with content", true, false, false, archive,
+            QByteArray("previous content"), ZipResult::ReadError, "\"%1\"");
+        row("a file that cannot be read", false, false, true, archive, QByteArray(),
+            ZipResult::ReadError, "\"%1\"");
+        row("archive folder missing", false, false, false, "missing folder/a.zip", QByteArray(),
+            ZipResult::WriteError, "%2");
+        row("no ArchivePath", false, false, false, "", QByteArray(), ZipResult::WriteError,
+            "ArchivePath");
     }
 
     void failuresLeaveTheArchiveFile()
     {
-        QFETCH(QString, fault);
-        makeWebTree();
+        QFETCH(bool, remove);
+        QFETCH(bool, folder);
+        QFETCH(bool, closed);
+        QFETCH(QString, archive);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, named);
         const QString victim = path("Web Pads/sub dir/page.htm");
-        const QByteArray before = fault == "gone" ? "previous content" : "";
         ZipComponent zip;
         prepare(zip, path("Web Pads"), before);
-        if (fault.startsWith("no "))
-            zip.setArchivePath(fault == "no path" ? QString() : path("missing folder/a.zip"));
-        if (fault == "closed")
-            QVERIFY(QFile::setPermissions(victim, {}));
+        zip.setArchivePath(archive.isEmpty() ? QString() : path(archive));
+        QVERIFY(!closed || QFile::setPermissions(victim, {}));
         onPreprocess(&zip, [&](QString *, const QString &source, bool *) {
-            if (source == victim && fault != "closed" && QFile::remove(victim) && fault == "folder")
+            if (source == victim && remove && QFile::remove(victim) && folder)
                 QDir().mkpath(victim);
         });
         // The worker reads as a user whom permissions stop; it writes into folders open to all.
-        for (const QString &folder : {m_dir->path(), path("out")})
-            QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        for (const QString &writable : {m_dir->path(), path("out")})
+            QVERIFY(QFile::setPermissions(writable, QFileDevice::Permissions(0x7777)));
         QFile::setPermissions(path("out/tmpArchive"), QFileDevice::Permissions(0x6666));
-        std::optional<ThreadsStartAsNobody> nobody;
-        if (fault == "closed")
-            nobody.emplace();
-        QTEST(zipToEnd(zip).value(8).toInt(), "result");
-        nobody.reset();
-        const QString names = fault == "no path"     ? QString("ArchivePath")
-                              : fault == "no folder" ? zip.archivePath()
-                                                     : "\"" + victim + "\"";
-        QVERIFY2(zip.lastError().contains(names), qPrintable(zip.lastError()));
-        QVERIFY2(m_debug.contains(names.toUtf8()), m_debug);
+        const QList<QVariant> completed = toEnd(zip, false, closed);
+        QTEST(completed.value(8).toInt(), "result");
+        named.replace("%1", victim).replace("%2", zip.archivePath());
+        QVERIFY2(zip.lastError().contains(named), qPrintable(zip.lastError()));
+        QVERIFY2(m_debug.contains(named.toUtf8()), m_debug);
         QVERIFY(!QFileInfo::exists(path("missing folder")));
         expectArchiveFile(before);
     }
 
-    // Output is buffered and libzip goes back to each entry's header: entries
-    // larger than the buffer between small ones, written into a file whose
-    // permissions stay, with nothing left beside it.
-    void bigEntriesBetweenSmallOnesReadBack()
+    // Small entries are deflated ahead on worker threads, big ones streamed, images stored;
+    // the output is buffered and libzip goes back to each entry's header. The archive
+    // comes out the same whatever the number of threads, into a file whose permissions
+    // stay, with nothing left beside it.
+    void sameArchiveWhateverTheThreads()
     {
-        const QHash<QString, QByteArray> files{{"pads/a.htm", pageText(3, 20)},
-                                               {"pads/b.bin", randomBytes(3 << 20)},
-                                               {"pads/c.htm", "c"},
-                                               {"pads/d.txt", pageText(4, 40000)},
-                                               {"pads/e.js", "var e;"}};
-        for (auto it = files.cbegin(); it != files.cend(); ++it)
-            writeFile(path(it.key()), it.value());
-        ZipComponent zip;
-        prepare(zip, path("pads"));
-        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-        QVERIFY(QFile::setPermissions(zip.archivePath(), mode));
-        QCOMPARE(zipToEnd(zip).value(8).toInt(), int(ZipResult::Success));
-
-        const ToolResult tested = run("unzip", {"-tq", zip.archivePath()});
+        const QList<QPair<QString, QByteArray>> files{
+            {"a.htm", pageText(3, 20)},    {"b.bin", randomBytes(3 << 20)}, {"c.htm", "c"},
+            {"d.txt", pageText(4, 40000)}, {"e.png", randomBytes(5000)},    {"f.js", QByteArray()},
+            {"g.htm", pageText(5, 3000)}};
+        Internal::EntryList entries;
+        for (const auto &[name, content] : files) {
+            writeFile(path("pads/" + name), content);
+            Internal::ArchiveEntry entry(path("pads/" + name), path("pads/" + name), name);
+            entry.size = content.size();
+            entry.modifiedMs = 1600000000000;
+            entry.unixMode = 0100644;
+            entry.store = name.endsWith(".png");
+            entries.push_back(entry);
+        }
+        QByteArray first;
+        for (const int threads : {1, 3}) {
+            const QString archive = path(QString("out/%1.zip").arg(threads));
+            writeFile(archive, {});
+            QVERIFY(QFile::setPermissions(archive, QFile::ReadOwner | QFile::WriteOwner));
+            std::atomic_bool cancel = false;
+            Internal::ArchiveWriter writer(archive, MetadataOption::All, threads, cancel, {});
+            QCOMPARE(writer.write(entries).code, ZipResult::Success);
+            QFile written(archive);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            if (first.isNull())
+                first = written.readAll();
+            else
+                QVERIFY(written.readAll() == first);
+            QCOMPARE(QFile::permissions(archive) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+        }
+        QCOMPARE(filesIn(path("out")), (QStringList{"1.zip", "3.zip"}));
+        const ToolResult tested = run("unzip", {"-tq", path("out/3.zip")});
         QVERIFY2(tested.exitCode == 0, qPrintable(tested.output));
-        const Archive archive = readArchive(zip.archivePath());
+        const Archive archive = readArchive(path("out/3.zip"));
         QVERIFY2(archive.valid, qPrintable(archive.problem));
         QCOMPARE(archive.entries.size(), files.size());
-        for (const Entry &entry : archive.entries)
-            QCOMPARE(entry.data, files.value("pads/" + entry.name));
-        QCOMPARE(QFile::permissions(zip.archivePath()) & 0x7077, mode); // owner, group, other
-        QCOMPARE(filesIn(path("out")), QStringList{"tmpArchive"});
-    }
-
-    // With the options on construction (all four): Unix mode, local time, UTC time stamps.
-    void entriesCarryModeAndTimes()
-    {
-        const QString file = path("pads/page.htm");
-        writeFile(file, "page");
-        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-        const QDateTime modified = QDateTime::fromSecsSinceEpoch(1600000000); // 2020-09-13
-        {
-            QFile handle(file);
-            QVERIFY(handle.open(QIODevice::ReadWrite));
-            QVERIFY(handle.setFileTime(modified, QFile::FileModificationTime));
-        }
-        ZipComponent zip;
-        QCOMPARE(zip.metadataOptions(), MetadataOption::All);
-        prepare(zip, path("pads"));
-        QCOMPARE(zipToEnd(zip).value(8).toInt(), ZipResult::Success);
-
-        const Archive archive = readArchive(zip.archivePath());
-        QCOMPARE(archive.entries.size(), 1);
-        const Entry &entry = archive.entries[0];
-        QCOMPARE(entry.system, 3);
-        QCOMPARE(entry.external >> 16, 0100640u);
-        // The MS-DOS field holds local time in two-second steps.
-        QVERIFY2(qAbs(entry.dosTime.secsTo(modified)) <= 1, qPrintable(entry.dosTime.toString()));
-        const qsizetype at = entry.centralExtra.indexOf(QByteArray("UT\x05\x00", 4));
-        QVERIFY(at >= 0);
-        const auto *time = reinterpret_cast<const uchar *>(entry.centralExtra.constData() + at + 5);
-        QCOMPARE(qint64(time[0] | time[1] << 8 | time[2] << 16 | quint32(time[3]) << 24),
-                 modified.toSecsSinceEpoch());
-        const ToolResult details = run("zipinfo", {"-v", zip.archivePath()});
-        QVERIFY(details.output.contains("local extra field has UTC/GMT modification/access times"));
+        for (qsizetype i = 0; i < files.size(); ++i)
+            QVERIFY2(archive.entries[i].data == files[i].second, qPrintable(files[i].first));
     }
 
     void eventsComeInOrderOnTheOwnersThread()
@@ -477,13 +390,11 @@ private slots:
                     percents.append(nBytesPercent);
                 });
         connect(&zip, &ZipComponent::ProcessCompleted, &zip, [&] { note("completed"); });
-
         QSignalSpy completed(&zip, &ZipComponent::ProcessCompleted);
         QCOMPARE(zip.Preview(false), ZipResult::Success);
         QVERIFY(events.isEmpty()); // events come from the event loop, never inside the call
         QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, Timeout);
         QCOMPARE(events, QStringList(40, "previewing") << "completed");
-
         events.clear();
         QCOMPARE(zip.Zip(), ZipResult::Success);
         QVERIFY(zip.isBusy()); // one operation at a time, the refused ones raise nothing
@@ -502,23 +413,28 @@ private slots:
 
     void stoppingMidWorkLeavesTheArchiveFile_data()
     {
-        columns<QString>({"when"});
-        QTest::newRow("destroyed right after Preview") << "preview";
-        QTest::newRow("destroyed right after Zip") << "zip";
-        QTest::newRow("destroyed while compressing") << "compressing";
-        QTest::newRow("cancelled while compressing") << "cancel";
-        QTest::newRow("destroyed by a handler of its file event") << "preprocessing";
-        QTest::newRow("destroyed by a handler of its completion") << "completed";
+        // statuses: destroyed once this many GlobalStatus came (-1: at once); handlerAt: a
+        // handler destroys it at its n-th file event (0: in ProcessCompleted, -1: no handler)
+        columns<bool, int, bool, int>({"preview", "statuses", "cancel", "handlerAt"});
+        row("destroyed right after Preview", true, -1, false, -1);
+        row("destroyed right after Zip", false, -1, false, -1);
+        row("destroyed while compressing", false, 1, false, -1);
+        row("cancelled while compressing, then destroyed", false, 1, true, -1);
+        row("destroyed by a handler of its file event", false, -1, false, 3);
+        row("destroyed by a handler of its completion", false, -1, false, 0);
     }
 
     void stoppingMidWorkLeavesTheArchiveFile()
     {
-        QFETCH(QString, when);
-        makeBlobs();
+        QFETCH(bool, preview);
+        QFETCH(int, statuses);
+        QFETCH(bool, cancel);
+        QFETCH(int, handlerAt);
+        for (int i = 0; i < 12; ++i) // 12 MiB that do not compress: a zip that takes a while
+            writeFile(path(QString("pads/blob%1.bin").arg(i)), randomBytes(1 << 20));
         auto *zip = new ZipComponent;
         prepare(*zip, path("pads"));
-        const QString archive = zip->archivePath();
-        int events = 0;
+        int events = 0, files = 0;
         QList<int> results;
         bool destroyed = false;
         const auto destroy = [&] {
@@ -532,37 +448,35 @@ private slots:
         };
         connect(zip, &ZipComponent::PreviewingFile, &receiver, count);
         connect(zip, &ZipComponent::GlobalStatus, &receiver, count);
+        connect(zip, &ZipComponent::ZipPreprocessingFile, &receiver, [&] {
+            count();
+            if (++files == handlerAt)
+                destroy();
+        });
         connect(zip, &ZipComponent::ProcessCompleted, &receiver,
                 [&](qint32, qint32, qint32, qint64, qint64, qint64, qint64, qint16, qint32 result) {
                     count();
                     results.append(result);
-                    if (when == "completed")
+                    if (handlerAt == 0)
                         destroy();
                 });
-        connect(zip, &ZipComponent::ZipPreprocessingFile, &receiver, [&] {
-            count();
-            if (when == "preprocessing" && events == 3)
-                destroy();
-        });
-        QCOMPARE(when == "preview" ? zip->Preview(false) : zip->Zip(), ZipResult::Success);
-        if (when == "compressing" || when == "cancel") {
-            QSignalSpy status(zip, &ZipComponent::GlobalStatus);
-            QVERIFY(QTest::qWaitFor([&] { return !status.isEmpty(); }, Timeout));
-        }
-        if (when == "cancel") {
+        QSignalSpy status(zip, &ZipComponent::GlobalStatus);
+        QCOMPARE(preview ? zip->Preview(false) : zip->Zip(), ZipResult::Success);
+        QVERIFY(QTest::qWaitFor([&] { return status.count() >= statuses; }, Timeout));
+        if (cancel) {
             zip->Cancel();
             QVERIFY(QTest::qWaitFor([&] { return !results.isEmpty(); }, Timeout));
             QTest::qWait(50);
             QCOMPARE(results, QList<int>{ZipResult::Cancelled});
         }
-        if (QStringList{"preview", "zip", "compressing", "cancel"}.contains(when))
+        if (handlerAt < 0)
             destroy();
         QVERIFY(QTest::qWaitFor([&] { return destroyed; }, Timeout));
         const int seen = events;
         QTest::qWait(300);
         QCOMPARE(events, seen); // nothing after destruction
-        if (when == "completed") {
-            const ToolResult test = run("unzip", {"-tq", archive});
+        if (handlerAt == 0) {
+            const ToolResult test = run("unzip", {"-tq", path("out/tmpArchive")});
             QVERIFY2(test.exitCode == 0, qPrintable(test.output));
             QCOMPARE(filesIn(path("out")), QStringList{"tmpArchive"});
         } else {
@@ -571,32 +485,15 @@ private slots:
     }
 
 private:
-    struct Previewed
-    {
-        QStringList names;
-        QStringList sources;
-    };
-
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
 
-    // Web Pads/: .hidden.css, Zeta.js, img/Logo.PNG, img/ünï cödé.gif, index.htm,
-    // sub dir/deeper/x.js, sub dir/page.htm.
     void makeWebTree()
     {
-        writeFile(path("Web Pads/index.htm"), "<html>index</html>");
-        writeFile(path("Web Pads/.hidden.css"), "body { color: red }");
-        writeFile(path("Web Pads/Zeta.js"), pageText(1, 50));
-        writeFile(path("Web Pads/img/Logo.PNG"), randomBytes(3000));
-        writeFile(path("Web Pads/img/ünï cödé.gif"), randomBytes(500));
-        writeFile(path("Web Pads/sub dir/page.htm"), pageText(2, 200));
-        writeFile(path("Web Pads/sub dir/deeper/x.js"), "var x = 1;");
-    }
-
-    // Twelve files of 1 MiB that do not compress: a zip that takes a while.
-    void makeBlobs()
-    {
-        for (int i = 0; i < 12; ++i)
-            writeFile(path(QString("pads/blob%1.bin").arg(i)), randomBytes(1 << 20));
+        const QList<QByteArray> content{
+            "body { color: red }", pageText(1, 50), randomBytes(3000), randomBytes(500),
+            "<html>index</html>",  "var x = 1;",    pageText(2, 200)};
+        for (qsizetype i = 0; i < Tree.size(); ++i)
+            writeFile(path("Web Pads/" + Tree[i]), content[i]);
     }
 
     // Every file below the folder, into out/tmpArchive (created with that content).
@@ -617,24 +514,23 @@ private:
         QCOMPARE(filesIn(path("out")), QStringList{"tmpArchive"});
     }
 
-    Previewed preview(ZipComponent &zip)
+    // Runs Preview() or Zip() to its end, its threads started as "nobody" when asked; the
+    // ProcessCompleted arguments (all -1 when it did not end).
+    static QList<QVariant> toEnd(ZipComponent &zip, bool preview, bool nobody = false)
     {
-        Previewed result;
-        connect(&zip, &ZipComponent::PreviewingFile, &zip,
-                [&result](const QString &sFilename, const QString &sSourceFilename) {
-                    result.names.append(sFilename);
-                    result.sources.append(sSourceFilename);
-                });
         QSignalSpy completed(&zip, &ZipComponent::ProcessCompleted);
-        if (zip.Preview(false) == ZipResult::Success &&
+        int started = -1;
+        const auto start = [&] { started = preview ? zip.Preview(false) : zip.Zip(); };
+        nobody ? startAsNobody(start) : start();
+        if (started != ZipResult::Success ||
             !QTest::qWaitFor([&] { return completed.count() > 0; }, Timeout))
-            qWarning("the preview did not complete");
-        return result;
+            return QList<QVariant>(9, QVariant(-1));
+        return completed.takeFirst();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_debug;
 };
 
-QTEST_GUILESS_MAIN(TestZipComponent)
+QTEST_GUILESS_MAIN(tst_ZipComponent)
 #include "tst_zipcomponent.moc"

@@ -24,7 +24,7 @@ try:
         bad = z.testzip()
         print('ok' if bad is None else 'bad CRC in ' + bad)
         for i in z.infolist():
-            data = base64.b64encode(z.read(i)).decode() if sys.argv[2] == '1' else ''
+            data = base64.b64encode(z.read(i)).decode()
             print('\t'.join(map(str, [i.filename, i.compress_type, i.flag_bits, i.create_system,
                   i.external_attr, i.extra.hex(), '%04d-%02d-%02dT%02d:%02d:%02d' % i.date_time,
                   data])))
@@ -60,19 +60,11 @@ ToolResult run(const QString &program, const QStringList &arguments)
     return result;
 }
 
-QStringList Archive::names() const
-{
-    QStringList list;
-    for (const Entry &entry : entries)
-        list.append(entry.name);
-    return list;
-}
-
-Archive readArchive(const QString &path, bool withData)
+Archive readArchive(const QString &path)
 {
     Archive archive;
-    QStringList lines = run(python(), {"-c", ReadScript, path, withData ? "1" : "0"})
-                            .output.split('\n', Qt::SkipEmptyParts);
+    QStringList lines =
+        run(python(), {"-c", ReadScript, path}).output.split('\n', Qt::SkipEmptyParts);
     archive.problem = lines.isEmpty() ? QStringLiteral("no output") : lines.takeFirst();
     archive.valid = archive.problem == QLatin1String("ok");
     for (const QString &line : std::as_const(lines)) {

@@ -20,7 +20,6 @@ struct ToolResult
     int exitCode = -1;
     QString output; // standard output and error together
 };
-
 // Runs a program to its end (at most two minutes).
 ToolResult run(const QString &program, const QStringList &arguments);
 
@@ -35,18 +34,14 @@ struct Entry
     QDateTime dosTime;       // the MS-DOS date and time field, as written
     QByteArray data;
 };
-
 struct Archive
 {
     bool valid = false; // opened, and every entry's CRC checks out
     QString problem;
     QList<Entry> entries;
-
-    QStringList names() const;
 };
-
-// Reads every entry with Python's zipfile module (and the data too, when asked).
-Archive readArchive(const QString &path, bool withData = true);
+// Reads every entry, data included, with Python's zipfile module.
+Archive readArchive(const QString &path);
 
 // Creates the file and the folders above it.
 void writeFile(const QString &path, const QByteArray &content);
@@ -56,7 +51,6 @@ QStringList filesIn(const QString &folder);
 QByteArray randomBytes(qsizetype size);
 // Text that deflates well but not to nothing.
 QByteArray pageText(int seed, int lines);
-
 // Runs Zip() to its end; the ProcessCompleted arguments (all -1 when it did not end).
 QList<QVariant> zipToEnd(Corvane::Zip::ZipComponent &zip, int timeoutMs = 60000);
 
