@@ -13,26 +13,26 @@
 # no longer matches stops the run before anything is built: "fault N: pattern
 # not found" (the code moved on; fix the fault's text).
 #
-# The copy (rsync of the working tree, without builds and .git) and its build
+# The copy (of the working tree, without builds and .git) and its build
 # folder are reused between runs: each fault is an incremental build through the
 # shared compiler cache. Environment:
-#   MUTATE_DIR      scratch folder (default /tmp/corvane-mutate-$USER)
+#   MUTATE_DIR      scratch folder (default build-mutate/ in the tree)
 #   MUTATE_JOBS     build and test jobs (default: nproc)
 #   MUTATE_ALL=1    run the whole suite for every fault instead of its selection
 # PostgreSQL tests run when CORVANE_TEST_PG_URL is set (eval "$(scripts/start-postgres.sh)").
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-scratch=${MUTATE_DIR:-/tmp/corvane-mutate-${USER:-$(id -un)}}
+scratch=${MUTATE_DIR:-$root/build-mutate}
 jobs=${MUTATE_JOBS:-$(nproc)}
-# The copy lies as deep below the cache's base folder as the tree does below /work.
-export CCACHE_BASEDIR=/
-[[ -f /work/ccache-env.sh ]] && { source /work/ccache-env.sh; export CCACHE_BASEDIR=/; }
+# The shared compiler cache, when there is one; the copy's build sees its sources at the same
+# relative place as the tree's own build does, so the cache serves both.
+[[ -f /work/ccache-env.sh ]] && source /work/ccache-env.sh
 
 FILES=() FINDS=() REPLACES=() TESTS=() WHATS=()
 fault() { WHATS+=("$1") FILES+=("$2") FINDS+=("$3") REPLACES+=("$4") TESTS+=("$5"); }
 
-E2E='tst_e2e_publish(cli|flow|faults)'
+E2E='tst_e2e_publish(cli|faults)'
 # ---------------------------------------------------------------------------------------- platform
 fault "temporary file names carry another process id" platform/tempfile.cpp \
   'QString::number(QCoreApplication::applicationPid())' \
@@ -219,11 +219,20 @@ src=$scratch/tree
 build=$src/build
 log=$scratch/logs
 mkdir -p "$src" "$log"
-rsync -a --delete --exclude=/.git --exclude='/build*/' --exclude=/build "$root/" "$src/"
+# A fresh copy of the sources; the build folder stays, and files keep their times.
+find "$src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+tar -C "$root" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$src" -xf -
 echo "mutate: building the unchanged copy in $build" >&2
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >"$log/configure.log" 2>&1 &&
   cmake --build "$build" -j"$jobs" >"$log/build-0.log" 2>&1 ||
   { echo "mutate: the unchanged copy does not build (see $log)" >&2; exit 2; }
+
+# Programs and modules that tests start or load at run time, where they exist.
+modules=()
+for target in corvane-admin corvane-brimble corvane-probe-addin corvane-probe-plain \
+              corvane-testcomponent dravo-killchild; do
+  cmake --build "$build" --target help | grep -qw -- "$target" && modules+=("$target")
+done
 
 caught=0 missed=0 broken=0
 results=()
@@ -232,11 +241,19 @@ for n in "${selected[@]}"; do
   file=${FILES[$i]}
   apply "$n" "$src" # found: checked above
   started=$SECONDS
-  selection=()
-  [[ ${MUTATE_ALL:-0} == 1 ]] || selection=(-R "${TESTS[$i]}")
-  if ! cmake --build "$build" -j"$jobs" >"$log/build-$n.log" 2>&1; then
+  selection=() targets=()
+  if [[ ${MUTATE_ALL:-0} != 1 ]]; then
+    selection=(-R "${TESTS[$i]}")
+    # A test's target has its name; the programs and modules loaded at run time come along.
+    targets=(--target $(ctest --test-dir "$build" -N "${selection[@]}" | awk '/Test +#/ {print $3}')
+             "${modules[@]}")
+  fi
+  if ! cmake --build "$build" -j"$jobs" "${targets[@]}" >"$log/build-$n.log" 2>&1; then
     verdict="BROKEN (does not build)"; broken=$((broken + 1))
-  elif ctest --test-dir "$build" "${selection[@]}" -j"$jobs" --stop-on-failure \
+  # Without timings from earlier runs ctest goes in the order the tests are registered: the
+  # low layers first, the slow end-to-end tests last.
+  elif rm -f "$build/Testing/Temporary/CTestCostData.txt" &&
+       ctest --test-dir "$build" "${selection[@]}" -j"$jobs" --stop-on-failure \
        --output-on-failure >"$log/test-$n.log" 2>&1; then
     if grep -q "No tests were found" "$log/test-$n.log"; then
       verdict="BROKEN (no test matches ${TESTS[$i]})"; broken=$((broken + 1))
