@@ -16,13 +16,14 @@
 # The copy (of the working tree, without builds and .git) and its build
 # folder are reused between runs: each fault is an incremental build through the
 # shared compiler cache. Environment:
+#   MUTATE_SOURCE   the tree to copy (default: the one this script is in)
 #   MUTATE_DIR      scratch folder (default build-mutate/ in the tree)
 #   MUTATE_JOBS     build and test jobs (default: nproc)
 #   MUTATE_ALL=1    run the whole suite for every fault instead of its selection
 # PostgreSQL tests run when CORVANE_TEST_PG_URL is set (eval "$(scripts/start-postgres.sh)").
 set -uo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=${MUTATE_SOURCE:-$(cd "$(dirname "$0")/.." && pwd)}
 scratch=${MUTATE_DIR:-$root/build-mutate}
 jobs=${MUTATE_JOBS:-$(nproc)}
 # The shared compiler cache, when there is one; the copy's build sees its sources at the same
@@ -223,53 +224,74 @@ mkdir -p "$src" "$log"
 find "$src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
 tar -C "$root" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$src" -xf -
 echo "mutate: building the unchanged copy in $build" >&2
-cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >"$log/configure.log" 2>&1 &&
+# An executable is not linked again when only a shared library it uses changed: it loads the
+# new one when it runs.
+cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
+  -DCMAKE_LINK_DEPENDS_NO_SHARED=ON >"$log/configure.log" 2>&1 &&
   cmake --build "$build" -j"$jobs" >"$log/build-0.log" 2>&1 ||
   { echo "mutate: the unchanged copy does not build (see $log)" >&2; exit 2; }
 
 # Programs and modules that tests start or load at run time, where they exist.
+available=$(cmake --build "$build" --target help | awk '{print $2}')
 modules=()
 for target in corvane-admin corvane-brimble corvane-probe-addin corvane-probe-plain \
               corvane-testcomponent dravo-killchild; do
-  cmake --build "$build" --target help | grep -qw -- "$target" && modules+=("$target")
+  grep -qx -- "$target" <<<"$available" && modules+=("$target")
 done
 
+# Builds what the tests named need (a test's target has its name) and runs them: 0 all passed,
+# 1 a test failed, 2 the build failed.
+build_and_test() {
+  local n=$1 stage=$2 names=("${@:3}") targets=() name
+  for name in "${names[@]}"; do
+    grep -qx -- "$name" <<<"$available" && targets+=("$name")
+  done
+  cmake --build "$build" -j"$jobs" --target "${targets[@]}" "${modules[@]}" \
+    >"$log/build-$n-$stage.log" 2>&1 || return 2
+  # Without timings from earlier runs ctest goes in the order the tests are registered.
+  rm -f "$build/Testing/Temporary/CTestCostData.txt"
+  local pattern
+  pattern="^($(IFS='|'; echo "${names[*]}"))\$"
+  ctest --test-dir "$build" -R "$pattern" -j"$jobs" --stop-on-failure --output-on-failure \
+    >"$log/test-$n-$stage.log" 2>&1 && return 0
+  failed=$(grep -oE '[0-9]+ - [A-Za-z0-9_]+ \(' "$log/test-$n-$stage.log" | head -1 |
+           sed -E 's/^[0-9]+ - //; s/ \($//')
+  return 1
+}
+
 caught=0 missed=0 broken=0
-results=()
 for n in "${selected[@]}"; do
   i=$((n - 1))
   file=${FILES[$i]}
   apply "$n" "$src" # found: checked above
   started=$SECONDS
-  selection=() targets=()
-  if [[ ${MUTATE_ALL:-0} != 1 ]]; then
-    selection=(-R "${TESTS[$i]}")
-    # A test's target has its name; the programs and modules loaded at run time come along.
-    targets=(--target $(ctest --test-dir "$build" -N "${selection[@]}" | awk '/Test +#/ {print $3}')
-             "${modules[@]}")
+  selection=()
+  [[ ${MUTATE_ALL:-0} == 1 ]] || selection=(-R "${TESTS[$i]}")
+  names=($(ctest --test-dir "$build" -N "${selection[@]}" | awk '/Test +#/ {print $3}'))
+  # The unit tests first; the slow end-to-end ones only when those miss the fault.
+  low=() high=()
+  for name in "${names[@]}"; do
+    if [[ $name =~ ^tst_(e2e_|windowlayout|install) ]]; then high+=("$name"); else low+=("$name"); fi
+  done
+  verdict=""
+  failed=""
+  if [[ ${#names[@]} -eq 0 ]]; then
+    verdict="BROKEN (no test matches ${TESTS[$i]})"; broken=$((broken + 1))
   fi
-  if ! cmake --build "$build" -j"$jobs" "${targets[@]}" >"$log/build-$n.log" 2>&1; then
-    verdict="BROKEN (does not build)"; broken=$((broken + 1))
-  # Without timings from earlier runs ctest goes in the order the tests are registered: the
-  # low layers first, the slow end-to-end tests last.
-  elif rm -f "$build/Testing/Temporary/CTestCostData.txt" &&
-       ctest --test-dir "$build" "${selection[@]}" -j"$jobs" --stop-on-failure \
-       --output-on-failure >"$log/test-$n.log" 2>&1; then
-    if grep -q "No tests were found" "$log/test-$n.log"; then
-      verdict="BROKEN (no test matches ${TESTS[$i]})"; broken=$((broken + 1))
-    else
-      verdict="MISSED"; missed=$((missed + 1))
-    fi
-  else
-    failed=$(grep -oE '[0-9]+ - [A-Za-z0-9_]+ \(' "$log/test-$n.log" | head -1 |
-             sed -E 's/^[0-9]+ - //; s/ \($//')
-    verdict="caught by ${failed:-a test}"; caught=$((caught + 1))
-  fi
+  for stage in low high; do
+    [[ -n $verdict ]] && break
+    eval "group=(\"\${${stage}[@]}\")"
+    [[ ${#group[@]} -gt 0 ]] || continue
+    build_and_test "$n" "$stage" "${group[@]}"
+    case $? in
+      1) verdict="caught by ${failed:-a test}"; caught=$((caught + 1)) ;;
+      2) verdict="BROKEN (does not build)"; broken=$((broken + 1)) ;;
+    esac
+  done
+  [[ -n $verdict ]] || { verdict="MISSED"; missed=$((missed + 1)); }
   cp -p "$root/$file" "$src/$file"
   touch "$src/$file" # rebuilt as it was (from the cache) before the next fault
-  line=$(printf '%2d  %-44s %-70s %4ds' "$n" "$verdict" "${WHATS[$i]}" $((SECONDS - started)))
-  results+=("$line")
-  echo "$line"
+  printf '%2d  %-44s %-70s %4ds\n' "$n" "$verdict" "${WHATS[$i]}" $((SECONDS - started))
 done
 
 # Back to the unchanged state for the next run.

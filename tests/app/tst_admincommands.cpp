@@ -56,8 +56,6 @@ private slots:
             "{web}/customers/index.htm?tab=2");
         row("overview, non-ASCII name", "Overview", "", "{web}/übersicht.htm");
         row("table without action pad", "Inspectors\\Archive\\WebBar", "", "");
-        row("path in another letter case", "inspectors\\PRODUCTS\\webbar", "",
-            "{web}/products/index.htm");
         row("a new node", "Inspectors\\Lieferanten\\WebBar", "lieferanten/Ü.htm?a=1&b=2",
             "lieferanten/Ü.htm?a=1&b=2");
     }

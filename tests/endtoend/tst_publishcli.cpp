@@ -169,13 +169,9 @@ private slots:
             u"defaultactionpad=Start.htm overviewactionpad=Start.htm"_s, QString());
         row("pads set to nothing leave no attribute", QStringList(),
             QStringList{u"WebBar="_s, u"Overview="_s}, 0, u"-"_s, QString());
-        row("a pad file that is a folder is refused", QStringList{u"web/pads/"_s},
-            QStringList{u"WebBar={web}/pads"_s}, 1, u"unchanged"_s, u"{web}/pads is a folder"_s);
         row("a pad file that is a pipe is refused", QStringList{u"web/pipe.htm|"_s},
             QStringList{u"Overview={web}/pipe.htm"_s}, 1, u"unchanged"_s,
             u"{web}/pipe.htm is not a regular file"_s);
-        row("a missing pad file is refused", QStringList(),
-            QStringList{u"WebBar={web}/missing.htm"_s}, 1, u"unchanged"_s, u"missing.htm"_s);
         row("a link out of the web folder is left out, in one warning line",
             QStringList{u"web/etcdir -> /etc"_s}, QStringList(), 0,
             u"defaultactionpad=start.htm overviewactionpad=übersicht.htm"_s,
