@@ -9,8 +9,6 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
 using namespace DataRows;
 
@@ -154,93 +152,6 @@ private slots:
         QCOMPARE(again[u"entries"_s], shown[u"entries"_s]);
         QCOMPARE(again[u"attributes"_s], shown[u"attributes"_s]);
         QCOMPARE(again[u"cacheGeneration"_s].toInteger(), generation + 2);
-    }
-
-    void publishSaysWhatItStored_data()
-    {
-        // made: below the database's folder ("x/": a folder, "x|": a pipe, "x -> y": a link);
-        // settings: "node=URL" ({web}: the web folder, {folder}: the database's folder);
-        // attributes after ("-": none; "unchanged": a refused publish); a line of standard error.
-        columns<QStringList, QStringList, int, QString, QString>(
-            {"made", "settings", "exitCode", "attributes", "told"});
-        row("a name on disk in upper case, one page for both pads: both name it",
-            QStringList{u"web/Pads/Start.htm"_s},
-            QStringList{u"WebBar={web}/Pads/Start.htm"_s, u"Overview={web}/pads/start.htm"_s}, 0,
-            u"defaultactionpad=Start.htm overviewactionpad=Start.htm"_s, QString());
-        row("pads set to nothing leave no attribute", QStringList(),
-            QStringList{u"WebBar="_s, u"Overview="_s}, 0, u"-"_s, QString());
-        row("a pad file that is a pipe is refused", QStringList{u"web/pipe.htm|"_s},
-            QStringList{u"Overview={web}/pipe.htm"_s}, 1, u"unchanged"_s,
-            u"{web}/pipe.htm is not a regular file"_s);
-        row("a link out of the web folder is left out, in one warning line",
-            QStringList{u"web/etcdir -> /etc"_s}, QStringList(), 0,
-            u"defaultactionpad=start.htm overviewactionpad=übersicht.htm"_s,
-            u"{web}/etcdir -> /etc"_s);
-        // The database's folder holds the web folder: pages are named from there.
-        if (DravoTest::backend() == DravoTest::Backend::Sqlite)
-            row("the SQLite database in a pad folder is not archived", QStringList{u"start.htm"_s},
-                QStringList{u"Inspectors\\Customers\\WebBar={folder}/start.htm"_s}, 0,
-                u"defaultactionpad=web/start.htm overviewactionpad=web/übersicht.htm"_s, QString());
-    }
-
-    void publishSaysWhatItStored()
-    {
-        QFETCH(QStringList, made);
-        QFETCH(QStringList, settings);
-        QFETCH(int, exitCode);
-        QFETCH(QString, attributes);
-        QFETCH(QString, told);
-        QCOMPARE(publish().exitCode, 0);
-        const QJsonObject before = m_demo->show();
-        for (const QString &item : made) {
-            QString path = m_demo->folder() + u'/' + item.section(u" -> "_s, 0, 0);
-            if (item.contains(u" -> "_s)) {
-                QVERIFY(QFile::link(item.section(u" -> "_s, 1), path));
-            } else if (item.endsWith(u'/')) {
-                QVERIFY(QDir().mkpath(path));
-            } else if (item.endsWith(u'|')) {
-                path.chop(1);
-                QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-            } else {
-                EndToEnd::writeFile(path, "<html>page</html>");
-            }
-        }
-        for (QString setting : settings) {
-            setting.replace(u"{web}"_s, web()).replace(u"{folder}"_s, m_demo->folder());
-            set(setting.section(u'=', 0, 0), setting.section(u'=', 1));
-        }
-        told.replace(u"{web}"_s, web());
-        // The dry run before it follows the same rules: it fails where the publish fails,
-        // and otherwise names what the publish stores and the links it skips.
-        const AdminTool::Result dry = admin({u"publish"_s, u"--dry-run"_s, u"--json"_s});
-        QVERIFY2(dry.exitCode == exitCode, qPrintable(dry.output + dry.errors));
-        const QJsonObject plan = QJsonDocument::fromJson(dry.output.toUtf8()).object();
-        const QJsonArray links = plan[u"skippedLinks"_s].toArray();
-        QCOMPARE(links.size(), made.filter(u" -> "_s).size());
-        for (const QJsonValue &link : links)
-            QVERIFY2(link.toString().contains(told, Qt::CaseInsensitive), qPrintable(dry.output));
-
-        const AdminTool::Result result = publish();
-        QVERIFY2(result.exitCode == exitCode, qPrintable(result.output + result.errors));
-        if (!told.isEmpty())
-            QVERIFY2(result.errors.split(u'\n').filter(told, Qt::CaseInsensitive).size() == 1,
-                     qPrintable(result.errors));
-        const QJsonObject shown = m_demo->show();
-        if (attributes == u"unchanged"_s) {
-            QCOMPARE(shown, before);
-            return;
-        }
-        QStringList stored;
-        const QJsonObject storedAttributes = shown[u"attributes"_s].toObject();
-        for (auto it = storedAttributes.begin(); it != storedAttributes.end(); ++it)
-            stored.append(it.key() + u'=' + it.value().toString());
-        QCOMPARE(stored.join(u' '), attributes == u"-"_s ? QString() : attributes);
-        checkPlanWasStored(plan, shown);
-        checkStoredArchive(shown);
-        for (const QJsonValue &entry : std::as_const(m_entries))
-            QVERIFY2(!entry[u"name"_s].toString().startsWith(u"etcdir/"_s) &&
-                         !entry[u"name"_s].toString().contains(u".sqlite"_s),
-                     qPrintable(entry[u"name"_s].toString()));
     }
 
     // The archive is committed before the server's refresh runs: a failing refresh is exit 3,
