@@ -1,27 +1,21 @@
 #include "admintool.h"
 
 #include "dravo/actionpadstore.h"
-#include "dravo/engine.h"
 #include "dravo/servercache.h"
 #include "dravo/settingstree.h"
-#include "dravo/tablecatalog.h"
-#include "platform/runtimeerror.h"
 
+#include <QJsonDocument>
 #include <QProcess>
-#include <QTest>
 
 #include <algorithm>
 
-namespace AdminTool {
+using namespace Qt::StringLiterals;
 
-QStringList Result::errorLines() const
-{
-    return errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
+namespace AdminTool {
 
 QString program()
 {
-    return qEnvironmentVariable("CORVANE_BIN_DIR") + QStringLiteral("/corvane-admin");
+    return qEnvironmentVariable("CORVANE_BIN_DIR") + u"/corvane-admin"_s;
 }
 
 Result run(const QStringList &arguments, const QProcessEnvironment &environment)
@@ -31,7 +25,7 @@ Result run(const QStringList &arguments, const QProcessEnvironment &environment)
     process.start(program(), arguments);
     Result result;
     if (!process.waitForFinished(120000)) {
-        qWarning("corvane-admin %s did not finish", qPrintable(arguments.join(QLatin1Char(' '))));
+        qWarning("corvane-admin %s did not finish", qPrintable(arguments.join(u' ')));
         process.kill();
         process.waitForFinished();
         return result;
@@ -47,10 +41,9 @@ QString runTool(const QString &program, const QStringList &arguments, const QStr
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
     process.setProcessEnvironment(environment);
-    if (!workingFolder.isEmpty())
-        process.setWorkingDirectory(workingFolder);
+    process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);
     process.waitForFinished(120000);
     if (exitCode)
@@ -60,53 +53,45 @@ QString runTool(const QString &program, const QStringList &arguments, const QStr
 
 QList<Corvane::Dravo::TableRecord> tables(const QString &location)
 {
-    try {
-        const std::unique_ptr<Corvane::Dravo::Engine> engine =
-            Corvane::Dravo::Engine::open(location);
-        return Corvane::Dravo::TableCatalog(*engine).all();
-    } catch (const Corvane::Platform::RuntimeError &error) {
-        qWarning("%s", qPrintable(error.toString()));
-        return {};
-    }
+    return Corvane::Dravo::TableCatalog(*Corvane::Dravo::Engine::open(location)).all();
 }
 
 QString databaseState(const QString &location)
 try {
     const std::unique_ptr<Corvane::Dravo::Engine> engine = Corvane::Dravo::Engine::open(location);
     QStringList lines;
-    for (const Corvane::Dravo::TableRecord &table : Corvane::Dravo::TableCatalog(*engine).all())
-        lines.append(QStringLiteral("table %1 %2 %3 %4 %5 %6")
-                         .arg(table.id)
-                         .arg(table.name, table.fallbackName, table.inspectorName)
-                         .arg(table.idTable)
-                         .arg(table.localName));
+    for (const Corvane::Dravo::TableRecord &t : Corvane::Dravo::TableCatalog(*engine).all())
+        lines.append(u"table %1 %2 %3 %4 %5 %6"_s.arg(t.id)
+                         .arg(t.name, t.fallbackName, t.inspectorName)
+                         .arg(t.idTable)
+                         .arg(t.localName));
     Corvane::Dravo::SettingsTree settings(*engine);
-    for (const QString &path :
-         {QStringLiteral("WebBar"), QStringLiteral("Overview"),
-          QStringLiteral("Inspectors\\Customers\\WebBar"),
-          QStringLiteral("Inspectors\\Orders\\WebBar"),
-          QStringLiteral("Inspectors\\Products\\WebBar"), QStringLiteral("Inspectors\\Foo\\WebBar"),
-          QStringLiteral("A"), QStringLiteral("X")}) {
-        for (const QString &name :
-             {QStringLiteral("URL"), QStringLiteral("B"), QStringLiteral("Y")})
-            lines.append(
-                QStringLiteral("setting %1 %2 %3")
-                    .arg(path, name,
-                         settings.value(path, name).value_or(QStringLiteral("-")).toString()));
-    }
-    lines.append(QStringLiteral("webfolder ") + engine->webFolder());
+    for (const QString &path : {u"WebBar"_s, u"Overview"_s, u"Inspectors\\Customers\\WebBar"_s,
+                                u"Inspectors\\Products\\WebBar"_s, u"X"_s})
+        for (const QString &name : {u"URL"_s, u"Y"_s})
+            lines.append(u"setting %1 %2 %3"_s.arg(
+                path, name, settings.value(path, name).value_or(u"-"_s).toString()));
+    lines.append(u"webfolder "_s + engine->webFolder());
     Corvane::Dravo::ActionPadStore store(*engine);
     QStringList attributes;
     const QHash<QString, QString> stored = store.attributes();
     for (auto it = stored.cbegin(); it != stored.cend(); ++it)
-        attributes.append(it.key() + QLatin1Char('=') + it.value());
+        attributes.append(it.key() + u'=' + it.value());
     std::sort(attributes.begin(), attributes.end());
-    lines.append(
-        QStringLiteral("archive %1 %2").arg(store.contentSize()).arg(attributes.join(',')));
-    lines.append(QStringLiteral("cache %1").arg(Corvane::Dravo::ServerCache(*engine).generation()));
-    return lines.join(QLatin1Char('\n'));
+    lines.append(u"archive %1 %2 cache %3"_s.arg(store.contentSize())
+                     .arg(attributes.join(u','))
+                     .arg(Corvane::Dravo::ServerCache(*engine).generation()));
+    return lines.join(u'\n');
 } catch (const Corvane::Platform::RuntimeError &error) {
-    return QStringLiteral("unreadable: ") + error.toString();
+    return u"unreadable: "_s + error.toString();
+}
+
+QJsonObject Demo::show() const
+{
+    const Result shown = admin({u"actionpads"_s, u"show"_s, u"--json"_s});
+    if (shown.exitCode != 0)
+        qWarning("actionpads show: %s", qPrintable(shown.errors));
+    return QJsonDocument::fromJson(shown.output.toUtf8()).object();
 }
 
 } // namespace AdminTool

@@ -1,13 +1,14 @@
 #pragma once
 
-// Runs corvane-admin (from CORVANE_BIN_DIR) as the user does, and reads a
-// database's state through the data engine to tell whether a run changed it.
+// Runs corvane-admin (from CORVANE_BIN_DIR) as the user does, on a scratch database set up
+// with `init --demo`, and reads a database's state through the data engine.
+
+#include "../dravo/dravotest.h"
 
 #include "dravo/tablecatalog.h"
 
-#include <QList>
+#include <QJsonObject>
 #include <QProcessEnvironment>
-#include <QString>
 #include <QStringList>
 
 namespace AdminTool {
@@ -17,24 +18,38 @@ struct Result
     int exitCode = -1;
     QString output;
     QString errors;
-    QStringList errorLines() const;
+    QStringList errorLines() const { return errors.split(u'\n', Qt::SkipEmptyParts); }
 };
 
 QString program();
-// Runs the tool to its end; the environment defaults to the test's own.
 Result run(const QStringList &arguments,
            const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
-
-// Runs another program (zip, unzip) with a UTF-8 locale; its standard output.
+// Another program (zip, unzip, sqlite3) with a UTF-8 locale; its standard output.
 QString runTool(const QString &program, const QStringList &arguments,
                 const QString &workingFolder = {}, int *exitCode = nullptr);
 
-// The database's tables, the settings the tests touch, the web folder and the
-// action pad file's state, as text: equal texts mean nothing changed. A
-// database that cannot be read gives the error's text.
+// Tables, the settings the tests touch, the web folder, attributes, archive size and cache
+// generation as text: equal texts, nothing changed. An unreadable database: the error's text.
 QString databaseState(const QString &location);
-
-// The database's tables; empty (with a warning) when it cannot be read.
 QList<Corvane::Dravo::TableRecord> tables(const QString &location);
+
+// A scratch database (SQLite or PostgreSQL) after `init --demo --web-folder <folder>/web`.
+struct Demo
+{
+    DravoTest::ScratchDatabase db;
+    Result init = admin(
+        {QStringLiteral("init"), QStringLiteral("--demo"), QStringLiteral("--web-folder"), web()});
+
+    QString location() const { return db.location(); }
+    QString folder() const { return db.folder(); }
+    QString web() const { return db.folder() + QStringLiteral("/web"); }
+    Result
+    admin(QStringList arguments,
+          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
+    {
+        return run(arguments << QStringLiteral("--database") << location(), environment);
+    }
+    QJsonObject show() const; // actionpads show --json
+};
 
 } // namespace AdminTool

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QMetaMethod>
 #include <QProcess>
 
 #include <grp.h>
@@ -139,21 +138,6 @@ bool runAsNobody(QProcess &process, const QStringList &folders, QString *reason)
             _exit(126);
     });
     return true;
-}
-
-bool connectByName(QObject *sender, const char *signal, QObject *receiver, const char *slot)
-{
-    const auto find = [](const QObject *object, const char *name, QMetaMethod::MethodType type) {
-        const QMetaObject *meta = object->metaObject();
-        for (int i = 0; i < meta->methodCount(); ++i) {
-            if (meta->method(i).methodType() == type && meta->method(i).name() == name)
-                return meta->method(i);
-        }
-        return QMetaMethod();
-    };
-    const QMetaMethod from = find(sender, signal, QMetaMethod::Signal);
-    const QMetaMethod to = find(receiver, slot, QMetaMethod::Slot);
-    return from.isValid() && to.isValid() && QObject::connect(sender, from, receiver, to);
 }
 
 } // namespace EndToEnd

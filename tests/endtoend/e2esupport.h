@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-class QObject;
 class QProcess;
 
 namespace EndToEnd {
@@ -41,8 +40,5 @@ QString sqlite(const QString &path, const QString &command);
 
 // As root (whom permissions do not stop): the folders and the process go to the user "nobody".
 bool runAsNobody(QProcess &process, const QStringList &folders, QString *reason);
-
-// Connects by name: the tests know the add-in's classes only through the meta-object system.
-bool connectByName(QObject *sender, const char *signal, QObject *receiver, const char *slot);
 
 } // namespace EndToEnd

@@ -80,6 +80,15 @@ QRect occupied(const QWidget *widget)
     return text.intersected(label->rect()).translated(label->pos());
 }
 
+// "<path>: the text "<text>" needs <size>, it has <size>" when the text does not fit.
+void checkFits(const QWidget *widget, const QString &text, const QSize &needed, const QSize &has,
+               QStringList &found)
+{
+    if (needed.width() > has.width() || needed.height() > has.height())
+        found << QStringLiteral("%1: the text \"%2\" needs %3, it has %4")
+                     .arg(pathOf(widget), text, sizeText(needed), sizeText(has));
+}
+
 void checkLabel(const QLabel *label, QStringList &found)
 {
     if (label->text().isEmpty() || !label->pixmap().isNull())
@@ -97,10 +106,7 @@ void checkLabel(const QLabel *label, QStringList &found)
     const QRect area = labelTextArea(label);
     const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, area.width(), 1 << 20),
                                                            labelFlags(label), label->text());
-    if (needed.width() > area.width() || needed.height() > area.height())
-        found << QStringLiteral("%1: the text \"%2\" needs %3, it has %4")
-                     .arg(pathOf(label), label->text(), sizeText(needed.size()),
-                          sizeText(area.size()));
+    checkFits(label, label->text(), needed.size(), area.size(), found);
 }
 
 void checkButton(const QPushButton *button, QStringList &found)
@@ -114,25 +120,13 @@ void checkButton(const QPushButton *button, QStringList &found)
     option.iconSize = button->iconSize();
     if (button->isDefault())
         option.features |= QStyleOptionButton::DefaultButton;
-    const QRect contents =
-        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     if (!button->icon().isNull())
         needed.rwidth() += button->iconSize().width() + 4;
-    if (needed.width() > contents.width() || needed.height() > contents.height())
-        found << QStringLiteral("%1: the text \"%2\" needs %3, it has %4")
-                     .arg(pathOf(button), button->text(), sizeText(needed),
-                          sizeText(contents.size()));
-}
-
-void checkGroupBox(const QGroupBox *box, QStringList &found)
-{
-    const int needed = box->fontMetrics().size(Qt::TextShowMnemonic, box->title()).width();
-    if (needed > box->contentsRect().width())
-        found << QStringLiteral("%1: the title \"%2\" needs a width of %3, it has %4")
-                     .arg(pathOf(box), box->title())
-                     .arg(needed)
-                     .arg(box->contentsRect().width());
+    checkFits(
+        button, button->text(), needed,
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size(),
+        found);
 }
 
 void checkComboBox(const QComboBox *combo, QStringList &found)
@@ -143,22 +137,9 @@ void checkComboBox(const QComboBox *combo, QStringList &found)
     option.currentText = combo->currentText();
     const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                        QStyle::SC_ComboBoxEditField, combo);
-    const int needed = combo->fontMetrics().horizontalAdvance(combo->currentText());
-    if (needed > field.width())
-        found << QStringLiteral("%1: the text \"%2\" needs a width of %3, it has %4")
-                     .arg(pathOf(combo), combo->currentText())
-                     .arg(needed)
-                     .arg(field.width());
-}
-
-// A read-only text box shows its whole text without scrolling.
-void checkTextBox(const QPlainTextEdit *box, QStringList &found)
-{
-    if (!box->isReadOnly() || box->toPlainText().isEmpty())
-        return;
-    if (box->verticalScrollBar()->maximum() > 0 || box->horizontalScrollBar()->maximum() > 0)
-        found << QStringLiteral("%1: its text does not fit without scrolling (viewport %2)")
-                     .arg(pathOf(box), sizeText(box->viewport()->size()));
+    checkFits(combo, combo->currentText(),
+              QSize(combo->fontMetrics().horizontalAdvance(combo->currentText()), 0), field.size(),
+              found);
 }
 
 void checkText(const QWidget *widget, QStringList &found)
@@ -168,11 +149,18 @@ void checkText(const QWidget *widget, QStringList &found)
     else if (const auto *button = qobject_cast<const QPushButton *>(widget))
         checkButton(button, found);
     else if (const auto *box = qobject_cast<const QGroupBox *>(widget))
-        checkGroupBox(box, found);
+        checkFits(box, box->title(),
+                  QSize(box->fontMetrics().size(Qt::TextShowMnemonic, box->title()).width(), 0),
+                  box->contentsRect().size(), found);
     else if (const auto *combo = qobject_cast<const QComboBox *>(widget))
         checkComboBox(combo, found);
-    else if (const auto *textBox = qobject_cast<const QPlainTextEdit *>(widget))
-        checkTextBox(textBox, found);
+    // A read-only text box shows its whole text without scrolling.
+    else if (const auto *text = qobject_cast<const QPlainTextEdit *>(widget);
+             text && text->isReadOnly() && !text->toPlainText().isEmpty() &&
+             (text->verticalScrollBar()->maximum() > 0 ||
+              text->horizontalScrollBar()->maximum() > 0))
+        found << QStringLiteral("%1: its text does not fit without scrolling (viewport %2)")
+                     .arg(pathOf(text), sizeText(text->viewport()->size()));
 }
 
 QList<const QWidget *> visibleChildren(const QWidget *widget)

@@ -3,18 +3,12 @@
 #include "host/impl/configurationdialog.h"
 
 #include <QDir>
-#include <QHash>
-#include <QMessageBox>
-#include <QMutex>
-#include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
-
-class QPushButton;
 
 namespace Corvane::Host {
 class AddinManager;
@@ -23,20 +17,12 @@ class Application;
 
 namespace EndToEnd {
 
-// corvane-admin's window in the test: real host and add-in, its page shown, dialogs answered.
+// corvane-admin's configuration window in the test: the real host and add-in on the database,
+// the action pad page shown; every modal window gets its default button.
 class LiveHost final : public QObject
 {
     Q_OBJECT
 public:
-    // One publish: outcome (empty while running), statuses, dialog texts, debug lines.
-    struct Run
-    {
-        QString outcome;
-        QStringList statuses;
-        QStringList messages;
-        QStringList debugLines;
-    };
-
     explicit LiveHost(const QString &database);
     ~LiveHost() override;
     Q_DISABLE_COPY_MOVE(LiveHost)
@@ -44,29 +30,16 @@ public:
     Corvane::Host::Application &application() { return *m_application; }
     Corvane::Host::ConfigurationDialog *dialog() const { return m_dialog; }
     QWidget *page() const { return m_page; }
-    QPushButton *publishButton() const;
-    QString status() const;
 
-    // A message box whose text has the fragment gets the button; others their default button.
-    void answer(const QString &fragment, QMessageBox::StandardButton button)
-    {
-        m_answers.insert(fragment, button);
-    }
-    // Gets each object (not widget) the page's tree gains, one turn later: built and named by then.
-    void watchChildren(std::function<void(QObject *)> handler) { m_childHandler = handler; }
-
-    Run publish(); // presses the publish button and waits for the outcome
-    void startPublish();
-    Run current() const;
-
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void startPublish();                                // presses the publish button
+    QString publish();                                  // and waits for the outcome
+    QString outcome() const { return m_outcome; }       // empty while running
+    QStringList messages() const { return m_messages; } // the modal windows' texts
+    std::function<void(const QString &)> onStatus;      // each status the page shows
 
 private slots:
-    void takeStatus(const QString &text) { m_run.statuses.append(text); }
-    void takeOutcome(const QString &outcome)
-    {
-        m_run.outcome = outcome == QLatin1String("running") ? QString() : outcome;
-    }
+    void takeStatus(const QString &text);
+    void takeOutcome(const QString &outcome);
 
 private:
     void answerOpenDialogs();
@@ -77,13 +50,8 @@ private:
     QPointer<Corvane::Host::ConfigurationDialog> m_dialog;
     QPointer<QWidget> m_page;
     QTimer m_answering;
-    QHash<QString, QMessageBox::StandardButton> m_answers;
-    std::function<void(QObject *)> m_childHandler;
-
-    Run m_run;
-    mutable QMutex m_debugMutex; // the zip component may write from its worker
-    QStringList m_debugLines;
-    qsizetype m_debugStart = 0;
+    QString m_outcome;
+    QStringList m_messages;
 };
 
 } // namespace EndToEnd
