@@ -155,6 +155,8 @@ private:
 int runChild(const QString &webFolder, const QString &location)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The component registry of this run's own, in the work folder.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QFileInfo(webFolder).absolutePath() + "/config"));
     Platform::setDebugOutputSink([](const QByteArray &) {});
     Host::WebBarView::prepareApplication();
     int argc = 1;
@@ -166,7 +168,9 @@ int runChild(const QString &webFolder, const QString &location)
     application->openDatabase(location);
     QDir::setCurrent(webFolder);
     auto addins = std::make_unique<Host::AddinManager>(*application);
+    application->setUnattended(true); // the registration's news need no answer
     addins->connectAll();
+    application->setUnattended(false);
 
     auto window = std::make_unique<Host::MainWindow>(*application);
     window->show();

@@ -1,5 +1,7 @@
 #include "testaddin.h"
 
+#include <stdexcept>
+
 #include "host/api/application.h"
 #include "platform/debugoutput.h"
 #include "platform/eventstatus.h"
@@ -68,6 +70,8 @@ void TestAddin::OnConnection(QObject *Application, qint32, QObject *, QVariantLi
 void TestAddin::OnDisconnection(qint32, QVariantList &)
 {
     record(QStringLiteral("OnDisconnection"));
+    if (m_behaviour.failDisconnection)
+        throw std::runtime_error("the test add-in's disk is gone");
     if (m_Application)
         disconnect(m_Application, nullptr, this, nullptr);
     m_Application = nullptr;

@@ -40,11 +40,12 @@ public:
 
 struct AddinBehaviour
 {
-    QStringList pages;           // pages added at BeforeConfigure, by name
-    bool failConnection = false; // OnConnection fails
-    bool addNonPage = false;     // also hands the dialog an object that is no page
-    QString failConfigure;       // BeforeConfigure fails with this description after adding
-    bool cancel = false;         // BeforeConfigure sets Cancel
+    QStringList pages;              // pages added at BeforeConfigure, by name
+    bool failConnection = false;    // OnConnection fails
+    bool addNonPage = false;        // also hands the dialog an object that is no page
+    QString failConfigure;          // BeforeConfigure fails with this description after adding
+    bool cancel = false;            // BeforeConfigure sets Cancel
+    bool failDisconnection = false; // OnDisconnection throws a standard library exception
 };
 
 class TestAddin final : public QObject, public Corvane::Host::IDTExtensibility2

@@ -2,6 +2,7 @@
 // own (the real add-in is loaded by the end-to-end tests and, installed, by the install test).
 #include "../datarows.h"
 #include "../fakehost/debugcapture.h"
+#include "testaddin.h"
 #include "unattendedcapture.h"
 
 #include "host/impl/addinmanager.h"
@@ -138,6 +139,25 @@ private slots:
         Host::ConfigurationDialog dialog(*m_application);
         dialog.loadPages();
         QVERIFY(dialog.pages().isEmpty());
+    }
+
+    // Whatever an add-in throws while the host shuts down, the host goes on.
+    void anyFailureAtShutdownIsReported()
+    {
+        auto &registry = Platform::ComponentRegistry::instance();
+        registry.registerFactory("HostTest.Failing", [] {
+            HostTest::AddinBehaviour behaviour;
+            behaviour.failDisconnection = true;
+            return new HostTest::TestAddin(behaviour);
+        });
+        {
+            Host::AddinManager manager(*m_application, {kProbeFolder});
+            QVERIFY(manager.connectAddin("HostTest.Failing"));
+        }
+        registry.unregisterFactory("HostTest.Failing");
+        QCOMPARE(QString::fromUtf8(m_unattended->errors),
+                 "The add-in HostTest.Failing failed to disconnect: the test add-in's disk is "
+                 "gone\n");
     }
 };
 
