@@ -26,31 +26,9 @@ private slots:
     void init()
     {
         m_fixture.emplace();
-        m_fixture->host.translations = {{"ActionPadEditor.lblStatus", "Ready."},
-                                        {"ActionPadEditor.Caption", "Action pads"},
-                                        {"ActionPadEditor.Description", "Publishes them"}};
+        m_fixture->host.translations = {{"ActionPadEditor.lblStatus", "Ready."}};
     }
     void cleanup() { m_fixture.reset(); }
-
-    void captionDescriptionAndIcon_data()
-    {
-        QTest::addColumn<bool>("connected");
-        QTest::newRow("host connected: translated") << true;
-        QTest::newRow("without a host: the bare keys, the library's own icon") << false;
-    }
-
-    void captionDescriptionAndIcon()
-    {
-        QFETCH(bool, connected);
-        if (!connected)
-            m_fixture.emplace(false);
-        ucActionPadEditor page;
-        const Corvane::Host::IPropertyPage &contract = page;
-        QCOMPARE(contract.Caption(), connected ? "Action pads" : "Caption");
-        QCOMPARE(contract.Description(), connected ? "Publishes them" : "Description");
-        QCOMPARE(contract.Icon().pixmap(32, 32).size(), QSize(32, 32));
-        QVERIFY(!contract.Dirty());
-    }
 
     // The button is disabled while the archiver works, the label shows every
     // status, and showing the page again resets it.

@@ -62,7 +62,6 @@ private slots:
         row("table unknown to the host", 99, "Gone", none, "t-Gone", "Gone");
         row("sources compare exactly", 0, "__DATABASE__", texts, "t-__DATABASE__", "__DATABASE__");
         row("database, no translation", 0, "__database__", none, "s-database", "ActionPadWebBar");
-        row("overview, no translation", 0, "__overview__", none, "s-overview", "ActionPadOverview");
     }
 
     void keyAndDisplayName()

@@ -258,8 +258,6 @@ private slots:
             "Ü.htm=Ü.htm", "Ü.htm|Ü.htm ü.htm|ü.htm-", "Ü.htm");
         row("a name found on disk in another case than the location's", "Pads/Start.htm",
             "pads/start.htm", "", "Start.htm=Pads/Start.htm", "", "Start.htm");
-        row("every pad of one file gets its name", "index.htm", "index.htm index.htm", "",
-            "index.htm=index.htm", "", "index.htm index.htm");
         row("the database published to and its journals stay out",
             "corvane.db-journal corvane.db.txt index.htm", // corvane.db*: open there
             "index.htm", "", "corvane.db.txt=corvane.db.txt index.htm=index.htm", "", "index.htm");
@@ -368,34 +366,40 @@ private slots:
 
     void failuresEndThePublishWithAMessage_data()
     {
-        columns<QString, QString, QString>({"fault", "lastState", "message"});
+        // width: the stored dialog width; odd: a file of that name (bytes) in one/; blocked: a
+        // folder takes the archive's place once the dialog shows.
+        columns<QString, QByteArray, bool, QString, QString>(
+            {"width", "odd", "blocked", "lastState", "message"});
         // An unreadable stored dialog width: the error must not escape into the event loop.
-        row("the duplicates dialog cannot load", "dialog", "UserFixDuplicates", "broad");
-        // The archive's place is taken by a folder: the zip cannot be written.
-        row("the zip cannot be written", "zip", "CreateZipFile", "Not published: ");
-        row("a file name that is not UTF-8 ends the preview", "latin1", "returned",
-            "Not read: The name of the file \"caf\\xE9.htm\"");
+        row("the duplicates dialog cannot load", "broad", QByteArray(), false, "UserFixDuplicates",
+            "broad");
+        row("the zip cannot be written", "", QByteArray(), true, "CreateZipFile",
+            "Not published: ");
+        row("a file name that is not UTF-8 ends the preview", "", QByteArray("caf\xe9.htm"), false,
+            "returned", "Not read: The name of the file \"caf\\xE9.htm\"");
     }
 
     void failuresEndThePublishWithAMessage()
     {
-        QFETCH(QString, fault);
+        QFETCH(QString, width);
+        QFETCH(QByteArray, odd);
+        QFETCH(bool, blocked);
         QFETCH(QString, lastState);
         QFETCH(QString, message);
-        if (fault == "dialog")
+        if (!width.isEmpty())
             host().database.setSetting("Addins\\CorvaneAdministration\\frmEditArchiveDuplicates",
-                                       "Width", "broad");
+                                       "Width", width);
         writeFiles({"one/index.htm", "two/index.htm"});
-        const QByteArray odd = QFile::encodeName(web("one/")) + "caf\xe9.htm";
+        odd.prepend(QFile::encodeName(web("one/")));
         const auto removeOdd = qScopeGuard([&] { ::unlink(odd.constData()); });
-        if (fault == "latin1")
+        if (!odd.endsWith('/'))
             QCOMPARE(::close(::creat(odd.constData(), 0644)), 0);
         addPads({web("one/index.htm"), web("two/index.htm")});
         DialogAnswer answer(
             [](QDialog &d) { d.findChild<QPushButton *>("cmdContinuePublishing")->click(); });
         const Run run = publish([&](ActionPadArchiver &archiver, Run &) {
             connect(&archiver, &ActionPadArchiver::EnterState, this, [&](const QString &state) {
-                if (fault != "zip" || state != "UserFixDuplicates")
+                if (!blocked || state != "UserFixDuplicates")
                     return;
                 const QString path =
                     archiver.findChild<Corvane::Zip::ZipComponent *>("m_Previewer")->archivePath();
@@ -408,7 +412,7 @@ private slots:
         QVERIFY2(shown.prompt.contains(message), qPrintable(shown.prompt));
         QCOMPARE(shown.style, 48 | 0x10000);
         QCOMPARE(run.failure, shown.prompt); // what the page shows as its status
-        if (fault == "zip") {
+        if (blocked) {
             QVERIFY2(shown.prompt.contains(run.archive), qPrintable(shown.prompt));
             QVERIFY(QDir().rmdir(run.archive));
         } else {

@@ -38,7 +38,6 @@ private slots:
         columns<QString, QString, QString>({"source", "name", "newSource"});
         row("name at the end of the source", "/pads/img/a.gif", "img/a.gif", "/other/b.gif");
         row("name not in the source", "/pads/a.gif", "b.gif", "/pads/b.gif");
-        row("whole source as name", "a.gif", "a.gif", "");
         row("empty name", "/pads/a.gif", "", "/pads/x.gif");
     }
 

@@ -185,33 +185,6 @@ private slots:
         QCOMPARE(stored("lva-1").toInt(), qRound(column1));
     }
 
-    void storedColumnWidths_data()
-    {
-        // Twips (UI::SetColumnWidth's own rules are tested with it). Column 2 as loaded stays
-        // only when the first layout's own width for it (list width - column 1 - 300) is negative.
-        columns<QVariant, QVariant, int, int>({"lva1", "lva2", "column1", "loaded2"});
-        row("column 1 as stored", QVariant(3000), QVariant(100), 3000, 100);
-        row("column 1 as wide as the design list, stored as text", QVariant("7815"),
-            QVariant("4000"), 7815, 4000);
-    }
-
-    void storedColumnWidths()
-    {
-        QFETCH(QVariant, lva1);
-        QFETCH(QVariant, lva2);
-        QFETCH(int, column1);
-        QFETCH(int, loaded2);
-        store("lva-1", lva1);
-        store("lva-2", lva2);
-        runDialog(makeRecords({}), [&](frmEditArchiveDuplicates &dialog) {
-            QTreeWidget *list = listOf(dialog);
-            const int c1 = px(column1);
-            QCOMPARE(list->columnWidth(0), c1);
-            const float c2 = 7815 - (Twips::fromPixels(c1) + 300);
-            QCOMPARE(list->columnWidth(1), c2 >= 0 ? px(c2) : px(loaded2));
-        });
-    }
-
     void doubleClickOpensTheFolderOfTheRow()
     {
         FolderOpener opener;

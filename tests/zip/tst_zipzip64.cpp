@@ -29,7 +29,7 @@ private slots:
         connect(&zip, &ZipComponent::ZipPreprocessingFile, &zip, [&](QString *sFilename) {
             *sFilename = QString("l%1/%2").arg(preprocessed++ / FilesPerList).arg(*sFilename);
         });
-        const QList<QVariant> completed = zipToEnd(zip, 600000);
+        const QList<QVariant> completed = zipToEnd(zip, false, false, 600000);
         QCOMPARE(completed.at(8).toInt(), ZipResult::Success);
         QCOMPARE(completed.at(1).toInt(), Entries);
         // The zip64 end record, its locator, then the classic record that points to them.

@@ -51,7 +51,9 @@ QStringList filesIn(const QString &folder);
 QByteArray randomBytes(qsizetype size);
 // Text that deflates well but not to nothing.
 QByteArray pageText(int seed, int lines);
-// Runs Zip() to its end; the ProcessCompleted arguments (all -1 when it did not end).
-QList<QVariant> zipToEnd(Corvane::Zip::ZipComponent &zip, int timeoutMs = 60000);
+// Runs Zip() or Preview() to its end, its threads started as "nobody" when asked; the
+// ProcessCompleted arguments (all -1 when it did not end).
+QList<QVariant> zipToEnd(Corvane::Zip::ZipComponent &zip, bool preview = false,
+                         bool asNobody = false, int timeoutMs = 60000);
 
 } // namespace ZipTest
