@@ -134,22 +134,27 @@ private slots:
     void webBarShowsThePublishedActionPad_data()
     {
         // location: its attribute or table URL; empty: as set up
-        columns<QString, QString, QString>({"subject", "location", "expected"});
-        row("database", "Database", "", "Start page");
-        row("overview", "Overview", "", "Overview pad");
-        row("table, other case and a query", "Customers", "Customers\\INDEX.htm?tab=2",
+        columns<QString, QString, bool, QString>({"subject", "location", "stored", "expected"});
+        row("database", "Database", "", true, "Start page");
+        row("overview", "Overview", "", true, "Overview pad");
+        row("table, other case and a query", "Customers", "Customers\\INDEX.htm?tab=2", true,
             "Customer pad");
-        row("table, longest trailing path", "Orders", "/elsewhere/orders/main.htm", "Orders pad");
-        row("table without action pad", "Orders", "", "No action pad is published for Orders.");
-        row("page not in the archive", "Overview", "gone.htm",
+        row("table, longest trailing path", "Orders", "/elsewhere/orders/main.htm", true,
+            "Orders pad");
+        row("table without action pad", "Orders", "", true,
+            "No action pad is published for Orders.");
+        row("page not in the archive", "Overview", "gone.htm", true,
             "The action pad of the overview is not in the published action pads.");
-        row("web address", "Database", "HTTPS://example.com/pad", "is a web address");
+        row("web address", "Database", "HTTPS://example.com/pad", true, "is a web address");
+        row("nothing published", "Customers", "", false,
+            "the database holds no published action pads yet");
     }
 
     void webBarShowsThePublishedActionPad()
     {
         QFETCH(QString, subject);
         QFETCH(QString, location);
+        QFETCH(bool, stored);
         QFETCH(QString, expected);
         QHash<QString, QString> attributes{{"defaultactionpad", "start.htm"},
                                            {"overviewactionpad", "overview.htm"}};
@@ -162,7 +167,8 @@ private slots:
                 ->Settings()
                 ->Node("Inspectors\\" + subject + "\\WebBar")
                 ->SetValue("URL", location);
-        publish(pads(), attributes);
+        if (stored)
+            publish(pads(), attributes);
 
         Host::MainWindow window(*m_application);
         auto *selector = window.findChild<QComboBox *>("webBarSelector");
@@ -182,6 +188,46 @@ private slots:
         if (location.startsWith("HTTPS"))
             QCOMPARE(evaluate(window, "document.querySelector('a').getAttribute('href')"),
                      location);
+    }
+
+    void webBarTellsPagesOfTheSameNameApart_data()
+    {
+        columns<QByteArray, QString>({"customersOnDisk", "ordersShows"});
+        // Both tables' pages are index.htm; the archive kept the customers' one.
+        QTest::newRow("the orders' page is another file")
+            << QByteArray("<p>Customer pad</p>")
+            << "was left out when the action pads were published: another page has the same name, "
+               "index.htm";
+        QTest::newRow("no table's page is the entry: the longest match")
+            << QByteArray("<p>Customer pad, edited</p>") << "Customer pad";
+    }
+
+    void webBarTellsPagesOfTheSameNameApart()
+    {
+        QFETCH(QByteArray, customersOnDisk);
+        QFETCH(QString, ordersShows);
+        const QString web = m_folder.filePath("web");
+        for (const auto &[name, bytes] :
+             {std::pair{QString("customers/index.htm"), customersOnDisk},
+              {QString("orders/index.htm"), "<p>Orders pad</p>"}}) {
+            QDir().mkpath(QFileInfo(web + u'/' + name).path());
+            QFile file(web + u'/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        m_application->database()
+            ->Settings()
+            ->Node("Inspectors\\Orders\\WebBar")
+            ->SetValue("URL", "orders/index.htm");
+        publish({{"index.htm", "<p>Customer pad</p>"}}, {});
+
+        Host::MainWindow window(*m_application);
+        auto *tree = window.findChild<QTreeWidget *>("tableTree");
+        tree->setCurrentItem(tree->findItems("Orders", Qt::MatchExactly, 1).value(0));
+        QTRY_VERIFY2_WITH_TIMEOUT(shownText(window).contains(ordersShows),
+                                  qPrintable(shownText(window)), kShowTimeout);
+        tree->setCurrentItem(tree->findItems("Customers", Qt::MatchExactly, 1).value(0));
+        QTRY_VERIFY2_WITH_TIMEOUT(shownText(window).contains("Customer pad"),
+                                  qPrintable(shownText(window)), kShowTimeout);
     }
 
     void webBarShowsPadsAsABrowserDoes()
