@@ -1,10 +1,6 @@
 #include "dravotest.h"
 #include "tests/datarows.h"
 
-#include "dravo/servercache.h"
-#include "dravo/tablecatalog.h"
-
-#include <QFile>
 #include <QSemaphore>
 #include <QSqlDatabase>
 #include <QTimer>
@@ -30,21 +26,7 @@ private slots:
         Engine::create(db.location()); // again: nothing lost, nothing doubled
         QCOMPARE(Engine::open(db.location())->webFolder(), QStringLiteral("/srv/web/"));
         QCOMPARE(db.execute("SELECT COUNT(*) FROM corvane_schema").toInt(), 1);
-        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), Engine::schemaVersion());
         QCOMPARE(QSqlDatabase::connectionNames(), connections); // each engine removed its own
-    }
-
-    void openMissingDatabaseNamesIt()
-    {
-        ScratchDatabase db;
-        if (DravoTest::backend() == Backend::Sqlite) {
-            const QString missing = db.folder() + "/nothing-here.sqlite";
-            DRAVO_EXPECT_ERROR(Engine::open(missing), 53, missing);
-            QVERIFY2(!QFile::exists(missing), "open created the missing file");
-        } else {
-            const QString missing = db.location().section('/', 0, -2) + "/no_such_database";
-            DRAVO_EXPECT_ERROR(Engine::open(missing), 5, "no_such_database");
-        }
     }
 
     // A database that is not ours is refused and left as it was.
@@ -53,8 +35,6 @@ private slots:
         columns<QStringList, QString>({"setup", "fragment"});
         const QString versions = "CREATE TABLE corvane_schema (product TEXT, version INTEGER)";
         QTest::newRow("empty database") << QStringList{} << "no Corvane schema";
-        QTest::newRow("another application's tables")
-            << QStringList{"CREATE TABLE invoices (id INTEGER)"} << "no Corvane schema";
         QTest::newRow("another product's version record")
             << QStringList{versions, "INSERT INTO corvane_schema VALUES ('Other', 1)"}
             << "another product";
@@ -82,39 +62,6 @@ private slots:
                  0);
         if (sqlite)
             QCOMPARE(db.execute("PRAGMA journal_mode").toString(), QStringLiteral("delete"));
-    }
-
-    void refusesFileThatIsNotSqlite()
-    {
-        if (DravoTest::backend() != Backend::Sqlite)
-            QSKIP("SQLite files only");
-        ScratchDatabase db;
-        const QString path = DravoTest::writeFile(db.folder(), "notes.txt",
-                                                  QByteArray("no database here\n").repeated(300));
-        DRAVO_EXPECT_ERROR(Engine::open(path), 5, "not a Corvane database");
-        DRAVO_EXPECT_ERROR(Engine::create(path), 5, "not a Corvane database");
-    }
-
-    // A version 1 database (before the server cache) is brought up to date on open.
-    void upgradesVersion1()
-    {
-        ScratchDatabase db;
-        {
-            auto engine = Engine::create(db.location());
-            Corvane::Dravo::TableCatalog(*engine).add({7, "Orders", {}, {}, 7, {}});
-            engine->execute("DROP TABLE server_cache");
-            engine->execute("DROP TABLE actionpad_publish");
-            if (engine->isPostgreSql())
-                engine->execute("DROP FUNCTION qsp_refreshqdc()");
-            engine->execute("ALTER TABLE actionpad_content DROP COLUMN sha256");
-            engine->execute("UPDATE corvane_schema SET version = 1");
-        }
-        auto engine = Engine::open(db.location());
-        QCOMPARE(db.execute("SELECT version FROM corvane_schema").toInt(), Engine::schemaVersion());
-        Corvane::Dravo::ServerCache cache(*engine);
-        cache.refresh();
-        QCOMPARE(cache.generation(), 1);
-        QVERIFY(Corvane::Dravo::TableCatalog(*engine).find(7).has_value());
     }
 
     // A failed inner transaction takes the outer one down, even when its error was caught.

@@ -29,23 +29,16 @@ private slots:
         QCOMPARE(tree.value("Inspectors\\Customers\\WebBar", "URL"), QVariant(qint64(2)));
         QCOMPARE(db.execute("SELECT COUNT(*) FROM settings_value").toInt(), 1);
         // Nothing is found above, below or beside the node.
-        for (const auto &[path, name] : {std::pair{"Inspectors\\Customers\\WebBar", "Height"},
-                                         {"Inspectors\\Customers", "URL"},
-                                         {"Inspectors\\Customers\\WebBar\\Deeper", "URL"},
-                                         {"Inspectors\\Customers\\Web", "URL"},
-                                         {"Overview", "URL"}})
-            QVERIFY2(!tree.value(path, name), path);
+        QVERIFY(!tree.value("Inspectors\\Customers", "URL"));
+        QVERIFY(!tree.value("Inspectors\\Customers\\Web", "URL"));
     }
 
     void valuesKeepTheirKind_data()
     {
         columns<QVariant, QVariant>({"stored", "expected"});
-        const QVariant text("Zürich – 東京");
         QTest::newRow("int") << QVariant(-42) << QVariant(qint64(-42));
         QTest::newRow("double, many digits") << QVariant(1.0 / 3.0) << QVariant(1.0 / 3.0);
-        QTest::newRow("digits as text") << QVariant("42") << QVariant("42");
-        QTest::newRow("unicode text") << text << text;
-        QTest::newRow("null becomes empty text") << QVariant() << QVariant(QString(""));
+        QTest::newRow("unicode text") << QVariant("Zürich – 東京") << QVariant("Zürich – 東京");
     }
 
     void valuesKeepTheirKind()
@@ -61,27 +54,15 @@ private slots:
         QCOMPARE(*read, expected);
     }
 
-    void refusesWhatItCannotStore_data()
+    // A settings node lies at most 64 levels deep.
+    void refusesTooDeepAPath()
     {
-        columns<QString, QVariant, int, QString>({"path", "value", "number", "fragment"});
-        row("a value neither text nor number", QString("A"), QVariant(QStringList{"x"}), 13,
-            QString("List"));
-        row("a path of 5000 levels", QString("A\\").repeated(5000), QVariant(1), 5,
-            QString("has 5000 levels; a settings node lies at most 64"));
-    }
-
-    void refusesWhatItCannotStore()
-    {
-        QFETCH(QString, path);
-        QFETCH(QVariant, value);
-        QFETCH(int, number);
-        QFETCH(QString, fragment);
         ScratchDatabase db;
         auto engine = Engine::create(db.location());
         SettingsTree tree(*engine);
-        DRAVO_EXPECT_ERROR(tree.setValue(path, "List", value), number, fragment);
+        DRAVO_EXPECT_ERROR(tree.setValue(QString("A\\").repeated(65), "List", 1), 5,
+                           "has 65 levels; a settings node lies at most 64");
         QVERIFY(!tree.nodeExists("A"));
-        // 64 levels are still fine.
         tree.setValue(QString("B\\").repeated(64), "Deep", 1);
         QVERIFY(tree.nodeExists(QString("b\\").repeated(64)));
     }

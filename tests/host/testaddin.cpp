@@ -9,43 +9,9 @@
 
 namespace HostTest {
 
-namespace {
-
 void record(const QString &line)
 {
     Corvane::Platform::outputDebugString(line.toUtf8());
-}
-
-} // namespace
-
-RecordingPage::RecordingPage(const QString &name)
-{
-    setObjectName(name);
-}
-
-void RecordingPage::Apply()
-{
-    record(objectName() + QStringLiteral(".Apply"));
-}
-
-void RecordingPage::Cancel()
-{
-    record(objectName() + QStringLiteral(".Cancel"));
-}
-
-void RecordingPage::Activate()
-{
-    record(objectName() + QStringLiteral(".Activate"));
-}
-
-void RecordingPage::Deactivate()
-{
-    record(objectName() + QStringLiteral(".Deactivate"));
-}
-
-QString RecordingPage::Caption() const
-{
-    return QStringLiteral("Caption of ") + objectName();
 }
 
 TestAddin::TestAddin(AddinBehaviour behaviour)

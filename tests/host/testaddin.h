@@ -21,19 +21,22 @@ class EventStatus;
 
 namespace HostTest {
 
+// Writes the line to the debugger output.
+void record(const QString &line);
+
 class RecordingPage final : public QWidget, public Corvane::Host::IPropertyPage
 {
     Q_OBJECT
     Q_INTERFACES(Corvane::Host::IPropertyPage)
 public:
-    explicit RecordingPage(const QString &name);
+    explicit RecordingPage(const QString &name) { setObjectName(name); }
 
-    void Apply() override;
-    void Cancel() override;
-    void Activate() override;
-    void Deactivate() override;
+    void Apply() override { record(objectName() + ".Apply"); }
+    void Cancel() override { record(objectName() + ".Cancel"); }
+    void Activate() override { record(objectName() + ".Activate"); }
+    void Deactivate() override { record(objectName() + ".Deactivate"); }
     bool Dirty() const override { return false; }
-    QString Caption() const override;
+    QString Caption() const override { return "Caption of " + objectName(); }
     QString Description() const override { return {}; }
     QIcon Icon() const override { return {}; }
 };

@@ -1,5 +1,5 @@
 // The host's application without a database: message boxes and modal dialogs in
-// unattended mode, the mouse pointer and the language.
+// unattended mode and the mouse pointer.
 #include "../datarows.h"
 #include "unattendedcapture.h"
 
@@ -28,12 +28,8 @@ private slots:
         const QString text = "Three files are missing: a.htm b.htm";
         row("OK warning goes to the error stream", Code::OkOnly | Code::Exclamation,
             int(Code::AnswerOk), true, text);
-        row("Yes/No question, first button default", Code::YesNo | Code::Question,
-            int(Code::AnswerYes), false, text + " [Yes]");
         row("Yes/No warning, second button default", Code::YesNo | Code::Exclamation | 256,
             int(Code::AnswerNo), true, text);
-        row("OK/Cancel, Cancel default", 1 | 256, int(Code::AnswerCancel), false,
-            text + " [Cancel]");
         row("default button that is not there", Code::OkOnly | 512, int(Code::AnswerOk), false,
             text + " [OK]");
         row("unknown button code", 7, -1, false, QString());
@@ -63,7 +59,6 @@ private slots:
     void unattendedModalDialog_data()
     {
         columns<bool, bool, int>({"secondIsDefault", "defaultCloses", "result"});
-        row("first button default", false, true, 1);
         row("second button default", true, true, 2);
         row("default button that does not close", true, false, 0);
     }
@@ -107,17 +102,6 @@ private slots:
         }
         // An application that goes with the hourglass on takes it along.
         QVERIFY(!QGuiApplication::overrideCursor());
-    }
-
-    void languageIsChosenOrFromTheEnvironment()
-    {
-        qputenv("CORVANE_LANGUAGE", "de");
-        Host::Application application;
-        QCOMPARE(application.Language(), QStringLiteral("de"));
-        application.setLanguage("fr");
-        QCOMPARE(application.Language(), QStringLiteral("fr"));
-        qunsetenv("CORVANE_LANGUAGE");
-        QCOMPARE(Host::Application().Language().size(), 2);
     }
 };
 

@@ -65,15 +65,12 @@ private slots:
     {
         // A language of "-": no dictionary selected. An empty text: the lookup fails.
         columns<QString, QString, QString>({"language", "key", "text"});
-        row("English key without section", "en", "Title", "Action pad publisher");
         row("English key with section", "en", "ActionPadEditor.Caption", "Action pads");
-        row("German, non-ASCII text", "de", "Title", "Aktionsseiten veröffentlichen");
         row("regional language takes its language's dictionary", "de_CH", "ActionPadEditor.Caption",
             "Aktionsseiten");
         row("language without dictionary falls back to English", "fr", "ActionPadEditor.Caption",
             "Action pads");
         row("German does not borrow from English", "de", "PublishStatus.ArchiveCreated", "");
-        row("a key without its section is unknown", "en", "Caption", "");
         row("nothing before a dictionary is selected", "-", "Title", "");
     }
 
@@ -95,32 +92,14 @@ private slots:
         }
     }
 
-    void missingDictionaryFails()
-    {
-        Host::Translator translator;
-        translator.LoadFolder(m_folder.path() + "/nowhere");
-        try {
-            translator.SelectDictionary("Brimble", "en");
-            QFAIL("a dictionary was found in a missing folder");
-        } catch (const Platform::RuntimeError &error) {
-            QCOMPARE(error.number(), Platform::ErrorNumber::FileNotFound);
-            QVERIFY(error.description().contains("Brimble_en.qm"));
-        }
-    }
-
     // The host's own texts and Qt's dialog buttons follow the language.
     void hostSpeaksTheLanguage_data()
     {
         columns<QString, QString, QString, int, QString>(
             {"language", "context", "source", "n", "expected"});
         row("de: Qt's own Yes button", "de", "QPlatformTheme", "&Yes", -1, "&Ja");
-        row("de: the host's menu", "de", "Corvane::Host::MainWindow", "&File", -1, "&Datei");
         row("de_CH: the German dictionary", "de_CH", "Corvane::Host::MainWindow", "&File", -1,
             "&Datei");
-        row("de: one table", "de", "Corvane::Host::MainWindow", "%n table(s) in %1", 1,
-            "1 Tabelle in %1");
-        row("en: one table", "en", "Corvane::Host::MainWindow", "%n table(s) in %1", 1,
-            "1 table in %1");
         row("en: four tables", "en", "Corvane::Host::MainWindow", "%n table(s) in %1", 4,
             "4 tables in %1");
         row("xx: no dictionary, the English texts", "xx", "Corvane::Host::MainWindow", "&File", -1,
