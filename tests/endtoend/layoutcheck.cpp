@@ -22,18 +22,6 @@ QString nameOf(const QWidget *widget)
     return name.isEmpty() ? QString::fromLatin1(widget->metaObject()->className()) : name;
 }
 
-// The widget and the widgets above it, up to its window: "window > frame > button".
-QString pathOf(const QWidget *widget)
-{
-    QStringList names;
-    for (const QWidget *above = widget; above; above = above->parentWidget()) {
-        names.prepend(nameOf(above));
-        if (above->isWindow())
-            break;
-    }
-    return names.join(QStringLiteral(" > "));
-}
-
 QString sizeText(const QSize &size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
@@ -86,7 +74,7 @@ void checkFits(const QWidget *widget, const QString &text, const QSize &needed, 
 {
     if (needed.width() > has.width() || needed.height() > has.height())
         found << QStringLiteral("%1: the text \"%2\" needs %3, it has %4")
-                     .arg(pathOf(widget), text, sizeText(needed), sizeText(has));
+                     .arg(nameOf(widget), text, sizeText(needed), sizeText(has));
 }
 
 void checkLabel(const QLabel *label, QStringList &found)
@@ -98,7 +86,7 @@ void checkLabel(const QLabel *label, QStringList &found)
                                              : label->minimumSizeHint().height();
         if (needed > label->height())
             found << QStringLiteral("%1: its text needs a height of %2, it has %3")
-                         .arg(pathOf(label))
+                         .arg(nameOf(label))
                          .arg(needed)
                          .arg(label->height());
         return;
@@ -160,7 +148,7 @@ void checkText(const QWidget *widget, QStringList &found)
              (text->verticalScrollBar()->maximum() > 0 ||
               text->horizontalScrollBar()->maximum() > 0))
         found << QStringLiteral("%1: its text does not fit without scrolling (viewport %2)")
-                     .arg(pathOf(text), sizeText(text->viewport()->size()));
+                     .arg(nameOf(text), sizeText(text->viewport()->size()));
 }
 
 QList<const QWidget *> visibleChildren(const QWidget *widget)
@@ -191,7 +179,7 @@ void checkChildren(const QWidget *widget, QStringList &found)
             const QWidget *child = children.at(i);
             if (!widget->rect().contains(child->geometry()))
                 found << QStringLiteral("%1 (%2 at %3,%4) sticks out of its parent (%5)")
-                             .arg(pathOf(child), sizeText(child->size()))
+                             .arg(nameOf(child), sizeText(child->size()))
                              .arg(child->x())
                              .arg(child->y())
                              .arg(sizeText(widget->size()));
@@ -199,7 +187,7 @@ void checkChildren(const QWidget *widget, QStringList &found)
                 const QRect overlap = occupied(child).intersected(occupied(children.at(j)));
                 if (!overlap.isEmpty())
                     found << QStringLiteral("%1 and %2 overlap (%3)")
-                                 .arg(pathOf(child), nameOf(children.at(j)),
+                                 .arg(nameOf(child), nameOf(children.at(j)),
                                       sizeText(overlap.size()));
             }
         }

@@ -3,6 +3,7 @@
 #include "host/impl/addinmanager.h"
 #include "host/impl/application.h"
 #include "host/impl/hostclasses.h"
+#include "host/impl/hosttranslations.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -14,12 +15,13 @@ using namespace Qt::StringLiterals;
 
 namespace EndToEnd {
 
-LiveHost::LiveHost(const QString &database)
+LiveHost::LiveHost(const QString &database, const QString &language)
 {
     static const bool registered = (Corvane::Host::registerHostClasses(), true);
     Q_UNUSED(registered)
     m_application = std::make_unique<Corvane::Host::Application>();
-    m_application->setLanguage(u"en"_s);
+    Corvane::Host::HostTranslations::install(language);
+    m_application->setLanguage(language);
     m_application->openDatabase(database);
     // Locations may be relative to the web folder, as in corvane-admin's own session.
     QDir::setCurrent(m_application->WebFolder());
@@ -27,7 +29,6 @@ LiveHost::LiveHost(const QString &database)
     m_addins->connectAll();
 
     connect(&m_answering, &QTimer::timeout, this, &LiveHost::answerOpenDialogs);
-    m_answering.start(10);
     m_dialog = new Corvane::Host::ConfigurationDialog(*m_application);
     m_dialog->loadPages();
     m_page = m_dialog->findPage(u"ucActionPadEditor"_s);
@@ -51,6 +52,7 @@ void LiveHost::startPublish()
 {
     m_outcome.clear();
     m_messages.clear();
+    m_answering.start(10);
     if (auto *button =
             m_page ? m_page->findChild<QPushButton *>(u"cmdPublishActionPads"_s) : nullptr)
         button->click();
@@ -76,6 +78,7 @@ void LiveHost::takeOutcome(const QString &outcome)
 
 void LiveHost::answerOpenDialogs()
 {
+    m_answering.stop(); // onModal may take its time: nothing runs twice
     for (QWidget *window : QApplication::topLevelWidgets()) {
         auto *dialog = qobject_cast<QDialog *>(window);
         if (!dialog || !dialog->isVisible() || !dialog->isModal())
@@ -86,11 +89,14 @@ void LiveHost::answerOpenDialogs()
         for (QPushButton *button : dialog->findChildren<QPushButton *>())
             if (!choice && button->isDefault() && button->isVisible())
                 choice = button;
+        if (onModal)
+            onModal(dialog);
         if (choice)
             choice->click();
         else
             dialog->accept();
     }
+    m_answering.start(10);
 }
 
 } // namespace EndToEnd

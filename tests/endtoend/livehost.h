@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
+
 namespace Corvane::Host {
 class AddinManager;
 class Application;
@@ -17,13 +19,14 @@ class Application;
 
 namespace EndToEnd {
 
-// corvane-admin's configuration window in the test: the real host and add-in on the database,
-// the action pad page shown; every modal window gets its default button.
+// corvane-admin's configuration window in the test: the real host and add-in on the database in
+// the language, the action pad page shown; from the first publish on, every modal window is
+// handed to onModal, then gets its default button.
 class LiveHost final : public QObject
 {
     Q_OBJECT
 public:
-    explicit LiveHost(const QString &database);
+    explicit LiveHost(const QString &database, const QString &language = QStringLiteral("en"));
     ~LiveHost() override;
     Q_DISABLE_COPY_MOVE(LiveHost)
 
@@ -36,6 +39,7 @@ public:
     QString outcome() const { return m_outcome; }       // empty while running
     QStringList messages() const { return m_messages; } // the modal windows' texts
     std::function<void(const QString &)> onStatus;      // each status the page shows
+    std::function<void(QDialog *)> onModal;
 
 private slots:
     void takeStatus(const QString &text);

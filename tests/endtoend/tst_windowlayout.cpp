@@ -6,17 +6,14 @@
 // at its minimum size (scripts/screenshots.sh).
 
 #include "layoutcheck.h"
+#include "livehost.h"
 
 #include "../app/admintool.h"
 
 #include "addin/resourcemanager.h"
 #include "editor/frmactionpadproperties.h"
 #include "editor/frmactionpadtest.h"
-#include "host/impl/addinmanager.h"
 #include "host/impl/application.h"
-#include "host/impl/configurationdialog.h"
-#include "host/impl/hostclasses.h"
-#include "host/impl/hosttranslations.h"
 #include "host/impl/mainwindow.h"
 #include "host/impl/webbarview.h"
 #include "platform/debugoutput.h"
@@ -33,45 +30,11 @@
 #include <QWebEnginePage>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The host and the add-in as corvane-admin gui runs them, in one language.
-class Session final
-{
-public:
-    Session(const QString &database, const QString &language)
-        : m_home(QDir::currentPath())
-    {
-        static const bool registered = (Corvane::Host::registerHostClasses(), true);
-        Q_UNUSED(registered)
-        Corvane::Host::HostTranslations::install(language);
-        // The add-in picks its dictionary when it first needs a text.
-        Brimble::ResourceManager::ResetTranslatorForTests();
-        m_application.setLanguage(language);
-        m_application.openDatabase(database);
-        QDir::setCurrent(m_application.WebFolder());
-        m_addins = std::make_unique<Corvane::Host::AddinManager>(m_application);
-        m_addins->connectAll();
-    }
-    ~Session()
-    {
-        m_addins.reset();
-        QDir::setCurrent(m_home);
-    }
-    Q_DISABLE_COPY_MOVE(Session)
-
-    Corvane::Host::Application &application() { return m_application; }
-
-private:
-    QString m_home;
-    Corvane::Host::Application m_application;
-    std::unique_ptr<Corvane::Host::AddinManager> m_addins;
-};
 
 void settle()
 {
@@ -146,60 +109,35 @@ private:
         return found;
     }
 
-    // Presses the page's publish button and hands the first modal window
-    // `accept` takes to `check`; every other one gets its default button.
-    QStringList duringPublish(Session &session, const std::function<bool(QWidget *)> &accept,
-                              const std::function<QStringList(QWidget *)> &check)
+    // Publishes and checks the first modal window `accept` takes; every other one gets its
+    // default button.
+    QStringList duringPublish(EndToEnd::LiveHost &host,
+                              const std::function<bool(QWidget *)> &accept, const QString &shot)
     {
-        Corvane::Host::ConfigurationDialog dialog(session.application());
-        dialog.loadPages();
-        QWidget *page = dialog.findPage(u"ucActionPadEditor"_s);
-        if (!page)
-            return {u"no action pad page"_s};
-        dialog.setCurrentPage(page);
-        dialog.show();
         QStringList found;
         bool checked = false;
-        QTimer answering;
-        connect(&answering, &QTimer::timeout, this, [&] {
-            auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!modal || !modal->isVisible())
-                return;
-            answering.stop(); // the check may take its time: nothing runs twice
+        host.onModal = [&](QDialog *modal) {
             if (!checked && accept(modal)) {
                 checked = true;
-                found = check(modal);
+                found = problemsOf(modal, shot);
             }
-            for (QPushButton *button : modal->findChildren<QPushButton *>()) {
-                if (button->isDefault() && button->isVisible()) {
-                    button->click();
-                    break;
-                }
-            }
-            answering.start();
-        });
-        answering.start(20);
-        page->findChild<QPushButton *>(u"cmdPublishActionPads"_s)->click();
-        if (!QTest::qWaitFor([&] { return page->property("PublishOutcome") != u"running"_s; },
-                             60000))
+        };
+        if (host.publish().isEmpty())
             found << u"the publish did not end"_s;
         if (!checked)
             found << u"the window did not open during the publish (outcome %1)"_s.arg(
-                page->property("PublishOutcome").toString());
+                host.outcome());
         return found;
     }
 
     QStringList windowProblems(const QString &window, const QString &language)
     {
-        Session session(database(), language);
+        Brimble::ResourceManager::ResetTranslatorForTests(); // picks the dictionary anew
+        EndToEnd::LiveHost host(database(), language);
         const QString shot = window + u'-' + language;
-        if (window == u"configuration"_s) {
-            Corvane::Host::ConfigurationDialog dialog(session.application());
-            dialog.loadPages();
-            dialog.setCurrentPage(dialog.findPage(u"ucActionPadEditor"_s));
-            dialog.show();
-            return problemsOf(&dialog, shot);
-        }
+        if (window == u"configuration"_s)
+            return problemsOf(host.dialog(), shot);
+        host.dialog()->hide();
         if (window == u"properties"_s) {
             Brimble::frmActionPadProperties dialog;
             dialog.setActionPad(u"customers/index.htm?tab=2"_s);
@@ -217,7 +155,7 @@ private:
             return problemsOf(&form, shot);
         }
         if (window == u"mainwindow"_s) {
-            Corvane::Host::MainWindow main(session.application());
+            Corvane::Host::MainWindow main(host.application());
             main.show();
             auto *tables = main.findChild<QTreeWidget *>(u"tableTree"_s);
             const auto select = [tables](const QString &table) {
@@ -235,15 +173,15 @@ private:
             select(u"Products"_s);
             return found + problemsOf(&main, {});
         }
+        host.dialog()->show();
         if (window == u"confirmation"_s)
             return duringPublish(
-                session, [](QWidget *modal) { return qobject_cast<QMessageBox *>(modal); },
-                [&](QWidget *modal) { return problemsOf(modal, shot); });
+                host, [](QWidget *modal) { return qobject_cast<QMessageBox *>(modal); }, shot);
         if (window == u"duplicates"_s)
             return duringPublish(
-                session,
+                host,
                 [](QWidget *modal) { return modal->inherits("Brimble::frmEditArchiveDuplicates"); },
-                [&](QWidget *modal) { return problemsOf(modal, shot); });
+                shot);
         return {u"no such window"_s};
     }
 
@@ -287,7 +225,8 @@ private slots:
     // on top of each other, are found.
     void aBrokenLayoutIsFound()
     {
-        Session session(database(), u"en"_s);
+        EndToEnd::LiveHost host(database());
+        host.dialog()->hide();
         Brimble::frmActionPadProperties dialog;
         QStringList found;
         QTimer::singleShot(0, &dialog, [&] {

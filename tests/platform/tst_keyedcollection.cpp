@@ -42,10 +42,7 @@ private slots:
         row("duplicate key in another case", Use([](Tables &t) { t.add("CUSTOMERS", 9); }), 457,
             "\"CUSTOMERS\"");
         row("item of a missing key", Use([](Tables &t) { t.item("Invoices"); }), 5, "\"Invoices\"");
-        row("remove a missing key", Use([](Tables &t) { t.remove("Invoices"); }), 5,
-            "\"Invoices\"");
         row("position past the end", Use([](Tables &t) { t.at(4); }), 9, "");
-        row("negative position", Use([](Tables &t) { t.at(-1); }), 9, "");
         row("key position past the end", Use([](Tables &t) { t.keyAt(4); }), 9, "");
     }
 

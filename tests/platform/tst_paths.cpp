@@ -40,7 +40,6 @@ private slots:
         row("exact folder taken", "twins/docs/A.TXT", "Twins/docs/a.txt");
         row("missing component: unchanged", "web/pads/none.htm", "web/pads/none.htm");
         row("dot-dot kept", "web/../WEB/pads", "Web/../Web/Pads");
-        row("empty", "", "");
     }
 
     void resolvesCase()

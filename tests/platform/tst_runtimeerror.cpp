@@ -19,9 +19,6 @@ private slots:
             "no \"Move\"");
         row("component error: negative, detail alone", componentError(513), "Brimble",
             "no database", "Error -2147220991 (0x80040201) in Brimble: no database");
-        row("no source", 457, "", "",
-            "Error 457 (0x000001C9) in ?: This key is already associated with an element of "
-            "this collection");
     }
 
     void raisedErrorDescribesItself()
