@@ -101,6 +101,25 @@ QVariant ScratchDatabase::execute(const QString &sql) const
                  sql);
 }
 
+void flipStoredBit(const QString &location, qint32 seq, qsizetype offset)
+{
+    const std::unique_ptr<Corvane::Dravo::Engine> engine = Corvane::Dravo::Engine::open(location);
+    QSqlQuery read(engine->connection());
+    read.prepare(QStringLiteral("SELECT data FROM actionpad_chunk WHERE seq = ?"));
+    read.addBindValue(seq);
+    if (!read.exec() || !read.next())
+        qFatal("no chunk %d in %s", seq, qPrintable(location));
+    QByteArray data = read.value(0).toByteArray();
+    read.finish();
+    data[offset] = char(data.at(offset) ^ 0x10);
+    QSqlQuery write(engine->connection());
+    write.prepare(QStringLiteral("UPDATE actionpad_chunk SET data = ? WHERE seq = ?"));
+    write.addBindValue(data);
+    write.addBindValue(seq);
+    if (!write.exec())
+        qFatal("cannot change chunk %d: %s", seq, qPrintable(write.lastError().text()));
+}
+
 QByteArray randomBytes(qint64 size, quint32 seed)
 {
     QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);

@@ -49,6 +49,9 @@ QByteArray randomBytes(qint64 size, quint32 seed);
 // Writes bytes to a new file in the folder; returns its path.
 QString writeFile(const QString &folder, const QString &name, const QByteArray &bytes);
 
+// Flips one bit of a stored archive chunk behind the engine's back, as a failing disk would.
+void flipStoredBit(const QString &location, qint32 seq, qsizetype offset);
+
 // Runs the test object once per backend, SQLite first.
 int runOnBackends(QObject &test, int argc, char **argv);
 
