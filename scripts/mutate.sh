@@ -26,9 +26,11 @@ set -uo pipefail
 root=${MUTATE_SOURCE:-$(cd "$(dirname "$0")/.." && pwd)}
 scratch=${MUTATE_DIR:-$root/build-mutate}
 jobs=${MUTATE_JOBS:-$(nproc)}
-# The shared compiler cache, when there is one; the copy's build sees its sources at the same
-# relative place as the tree's own build does, so the cache serves both.
-[[ -f /work/ccache-env.sh ]] && source /work/ccache-env.sh
+# Through ccache when the machine has it: after the first fault each build is mostly cache hits.
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+fi
 
 FILES=() FINDS=() REPLACES=() TESTS=() WHATS=()
 fault() { WHATS+=("$1") FILES+=("$2") FINDS+=("$3") REPLACES+=("$4") TESTS+=("$5"); }
