@@ -132,7 +132,6 @@ private slots:
         const QString missing;
         row("missing setting switches debug on", missing, false, true, true, 1, 0, true);
         row("False switches it off", "False", true, true, true, 1, 0, false);
-        row("-1 is true", "-1", false, true, true, 1, 0, true);
         row("configuration not allowed: no page", "0", true, true, false, 0, 0, false);
         row("no database: error 513 after the flag is read", "0", true, false, true, 0,
             int(0x80040201), false);

@@ -40,8 +40,6 @@ private slots:
                          {key + "helpfile", "brimble.chm"},
                          {key + "helpcontext", "4711"}},
             text, "brimble.chm", 4711);
-        row("entries of another number do not count", true,
-            Translations{{"BrimbleError.514-description", "other"}}, "513-description", "0", 0);
         row("no host: the bare key, the source is the title's key", false,
             Translations{{key + "description", text}}, "513-description", "0", 0);
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-// What the editor's tests share: folders of action pad files, the temporary
-// archives a publish leaves, and answering the modal dialog a test opens.
+// A folder of action pad files for the editor's tests.
 
 #include "tests/addin/addintestsupport.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 namespace EditorTest {
@@ -13,20 +13,21 @@ namespace EditorTest {
 class PadFolder final
 {
 public:
-    PadFolder();
     // The folder with a trailing separator.
-    QString path() const;
+    QString path() const { return QDir::toNativeSeparators(m_dir.path() + QLatin1Char('/')); }
     // Writes the file (folders created as needed) and gives its full path.
-    QString write(const QString &relativePath, const QByteArray &content = "<html/>") const;
+    QString write(const QString &relativePath, const QByteArray &content = "<html/>") const
+    {
+        const QString file = m_dir.filePath(relativePath);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
+            qFatal("cannot write the test file %s", qPrintable(file));
+        return QDir::toNativeSeparators(file);
+    }
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/pads-XXXXXX")};
 };
-
-// Files of the temporary folder whose names begin with "tmp": archives left over.
-QStringList temporaryArchives();
-
-// Clicks the button `buttonName` of the next modal dialog to appear; gives up after 20 s.
-void clickInNextModal(const QString &buttonName);
 
 } // namespace EditorTest

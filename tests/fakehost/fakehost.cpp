@@ -116,7 +116,6 @@ int Application::MessageBox(const QString &prompt, int style, const QString &, c
         answer = messageBoxAnswers.front();
         messageBoxAnswers.pop_front();
     }
-    messages.append({prompt, style});
     m_log.lines.append(
         QStringLiteral("MessageBox style=%1 prompt=%2 -> %3").arg(style).arg(prompt).arg(answer));
     return answer;

@@ -99,12 +99,6 @@ public:
     void raiseBeforeConfigure(Corvane::Host::IPages *pages, bool *cancel);
 
     std::deque<int> messageBoxAnswers;
-    struct Message
-    {
-        QString prompt;
-        int style;
-    };
-    QList<Message> messages;
     bool allowsConfiguration = true; // else the host's own answer
 
 private:

@@ -61,7 +61,6 @@ private slots:
         row("negative idtable in brackets", 7, "System", none, "t--3", "[System]");
         row("table unknown to the host", 99, "Gone", none, "t-Gone", "Gone");
         row("sources compare exactly", 0, "__DATABASE__", texts, "t-__DATABASE__", "__DATABASE__");
-        row("database, no translation", 0, "__database__", none, "s-database", "ActionPadWebBar");
     }
 
     void keyAndDisplayName()
