@@ -135,7 +135,7 @@ fault "a text not found falls back to nothing instead of its key" addin/resource
   'tst_resourcemanager|tst_ui$'
 fault "{vbNewLine} becomes a bare line feed" addin/resourcemanager.cpp \
   'QLatin1String("\r\n")' 'QLatin1String("\n")' \
-  'tst_resourcemanager|tst_ui$|tst_actionpadarchiver'
+  'tst_resourcemanager|tst_ui$|tst_actionpadpublisher'
 # -------------------------------------------------------------------------------------------- host
 fault "a key missing from the dictionary gives an empty text" host/impl/translator.cpp \
   're:if \(text\.isEmpty\(\)\)(\s*)Platform::raiseError' 'if (false)${1}Platform::raiseError' \

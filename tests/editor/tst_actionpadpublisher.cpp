@@ -45,7 +45,8 @@ private:
     std::optional<EditorTest::PadFolder> m_pads;
     std::unique_ptr<ActionPadPublisher> m_publisher;
     QStringList m_statuses;
-    QList<bool> m_busy; // PublishingChanged, in order
+    QList<bool> m_busy;           // PublishingChanged, in order
+    bool m_toldWhileBusy = false; // an outcome other than "running" came before the idle state
 
     FakeHost::Host &host() { return m_fixture->host; }
     FakeHost::Database &database() { return host().database; }
@@ -74,6 +75,7 @@ private:
         QVERIFY(!m_publisher->IsPublishing());
         QCOMPARE(m_busy.value(m_busy.size() - 1, false), false);
         QCOMPARE(host().application.MousePointer(), 0);
+        QVERIFY(!m_toldWhileBusy);
     }
 
 private slots:
@@ -95,8 +97,13 @@ private slots:
                 [this](const QString &text) { m_statuses << text; });
         connect(m_publisher.get(), &ActionPadPublisher::PublishingChanged, this,
                 [this](bool busy) { m_busy << busy; });
+        connect(m_publisher.get(), &ActionPadPublisher::OutcomeChanged, this,
+                [this](const QString &outcome) {
+                    m_toldWhileBusy |= outcome != "running" && m_publisher->IsPublishing();
+                });
         m_statuses.clear();
         m_busy.clear();
+        m_toldWhileBusy = false;
     }
 
     void cleanup()

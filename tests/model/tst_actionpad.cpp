@@ -112,7 +112,8 @@ private slots:
         // newFilenames: set in this order; attribute: "" for table records
         columns<QString, QString, QStringList, QString, QString, QString>(
             {"source", "filename", "newFilenames", "published", "stored", "attribute"});
-        const QString inside = "<web>sub/b.htm", outside = "<cwd>here.htm";
+        // <WEB>: the action pad folder in upper case, found on disk all the same
+        const QString inside = "<WEB>sub/b.htm", outside = "<cwd>here.htm";
         row("unpublished, inside the folder: relative", "__database__", "a.htm",
             QStringList{inside}, "", "sub/b.htm", "defaultactionpad");
         row("unpublished, outside the folder: full path", "__overview__", "a.htm",
@@ -143,7 +144,7 @@ private slots:
         stored.replace("<cwd>", cwd);
         const auto ap = record(source == "Customers" ? 5 : 0, source, filename);
         for (QString location : newFilenames)
-            ap->setNewFilename(location.replace("<web>", web()).replace("<cwd>", cwd));
+            ap->setNewFilename(location.replace("<WEB>", web().toUpper()).replace("<cwd>", cwd));
         if (!published.isEmpty())
             ap->setPublishedFileName(published);
         QVERIFY(ap->IsDirty());
