@@ -3,7 +3,7 @@
 #include "application.h"
 #include "database.h"
 #include "publishedarchive.h"
-#include "webbarview.h"
+#include "webbarbrowser.h"
 
 #include "dravo/actionpadstore.h"
 #include "dravo/engine.h"
@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -50,7 +51,7 @@ WebBar::WebBar(Application &application, QWidget *parent)
     , m_application(application)
     , m_selector(new QComboBox)
     , m_location(new QLabel)
-    , m_view(new WebBarView)
+    , m_view(WebBarBrowser::create())
     , m_poll(new QTimer(this))
 {
     setObjectName(QStringLiteral("webBar"));
@@ -71,7 +72,7 @@ WebBar::WebBar(Application &application, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(selectorRow);
     layout->addWidget(m_location);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_view->widget(), 1);
 
     m_poll->setObjectName(QStringLiteral("webBarPoll"));
     m_poll->setInterval(kPollInterval);
