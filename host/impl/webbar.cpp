@@ -233,7 +233,8 @@ void WebBar::takeCopy(Copy &copy)
     // Kept until the next generation: a damaged archive is not copied
     // again every few seconds.
     m_published = copy.key;
-    m_archive = std::move(copy.archive);
+    std::shared_ptr<const PublishedArchive> previous =
+        std::exchange(m_archive, std::move(copy.archive));
     m_attributes.clear();
     for (auto it = copy.attributes.cbegin(); it != copy.attributes.cend(); ++it)
         m_attributes.insert(it.key().toCaseFolded(), it.value());
@@ -241,6 +242,10 @@ void WebBar::takeCopy(Copy &copy)
     if (!m_archiveError.isEmpty())
         report(m_archiveError);
     m_view->setArchive(m_archive);
+    // The previous copy's file goes with it, which takes a while when it is
+    // large: a worker lets it go.
+    if (previous)
+        QThreadPool::globalInstance()->start([previous]() mutable { previous.reset(); });
     showSubject();
     emit published();
     if (std::exchange(m_copyAgain, false))
