@@ -13,6 +13,7 @@
 
 #include <openssl/evp.h>
 
+#include <future>
 #include <memory>
 
 namespace Corvane::Dravo {
@@ -266,7 +267,13 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
             return;
 
         const QString path = Platform::Paths::resolveCase(*contentPath);
-        PublishRecord::write(m_engine, path);
+        // Reading the new archive's directory takes about as long as storing
+        // its bytes when it holds many small files: a thread of its own reads
+        // it meanwhile. What the old archive held is read before it goes.
+        std::future<std::optional<QHash<QString, quint32>>> next =
+            std::async(std::launch::async, [path] { return PublishRecord::listArchive(path); });
+        const std::optional<QHash<QString, quint32>> previous =
+            PublishRecord::storedEntries(m_engine);
 
         // The old chunks go first, inside the transaction: whatever fails
         // from here on leaves them in place.
@@ -301,6 +308,8 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
             if (n < kChunkSize)
                 break;
         }
+
+        PublishRecord::write(m_engine, previous, next.get());
 
         Internal::Query content(m_engine,
                                 QStringLiteral("INSERT INTO actionpad_content (id, size, "
