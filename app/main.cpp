@@ -10,8 +10,8 @@
 #include "publishcommand.h"
 
 #include "host/impl/mainwindow.h"
+#include "host/impl/webbarbrowser.h"
 #include "platform/debugoutput.h"
-#include "host/impl/webbarview.h"
 #include "platform/runtimeerror.h"
 #include "platform/tempfile.h"
 
@@ -73,7 +73,7 @@ int runGui(int &argc, char **argv, Admin::Invocation invocation)
     // only when asked for, as with publish.
     if (qEnvironmentVariable("CORVANE_DEBUG_OUTPUT") != QLatin1String("stderr"))
         Platform::setDebugOutputSink([](const QByteArray &) {});
-    Host::WebBarView::prepareApplication();
+    Host::WebBarBrowser::prepareApplication();
     QApplication application(argc, argv);
     // Without --database (started from the desktop menu) the window asks for
     // the file, and says in a message box, not only on a terminal, why it

@@ -2,6 +2,7 @@
 #
 #   bin/                          corvane-admin, brimble-testform
 #   <libdir>/                     the runtime layer, the host's interfaces, the host, the data engine
+#   <libdir>/corvane/             libcorvane-webbar.so, the web bar's browser view (the host loads it)
 #   <libdir>/corvane/addins/      libcorvane-brimble.so and its translation/ folder
 #   share/corvane/translations/   the host's own dictionaries, when the build makes them
 #   share/applications/           corvane-admin.desktop
@@ -17,10 +18,12 @@ file(RELATIVE_PATH corvane_lib_from_addins ${CMAKE_INSTALL_FULL_LIBDIR}/corvane/
 set_target_properties(corvane-admin brimble-testform PROPERTIES
   INSTALL_RPATH "$ORIGIN/${corvane_lib_from_program}")
 set_target_properties(platform hostapi host dravo PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(webbarview PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 set_target_properties(corvane-brimble PROPERTIES INSTALL_RPATH "$ORIGIN/${corvane_lib_from_addins}")
 
 install(TARGETS corvane-admin brimble-testform RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS platform hostapi host dravo LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS webbarview LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/corvane)
 # The add-in is a loadable module in a folder of its own: the host loads every
 # library of its add-in folder to look for the registration export.
 install(TARGETS corvane-brimble LIBRARY DESTINATION ${CORVANE_INSTALL_ADDINDIR})

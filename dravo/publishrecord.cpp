@@ -124,10 +124,14 @@ std::optional<QHash<QString, quint32>> PublishRecord::storedEntries(Engine &engi
     return listing;
 }
 
-void PublishRecord::write(Engine &engine, const QString &archivePath)
+std::optional<Listing> PublishRecord::listArchive(const QString &archivePath)
 {
-    const std::optional<Listing> next = listZip(archivePath);
-    const std::optional<Listing> previous = storedEntries(engine);
+    return listZip(archivePath);
+}
+
+void PublishRecord::write(Engine &engine, const std::optional<Listing> &previous,
+                          const std::optional<Listing> &next)
+{
     Internal::Query remove(engine, QStringLiteral("DELETE FROM actionpad_publish"),
                            QStringLiteral("replace the record of the last publish"));
     remove.exec();

@@ -32,10 +32,17 @@ struct CORVANE_DRAVO_EXPORT PublishRecord
     // its central directory; nullopt when no archive is stored. Changes nothing.
     static std::optional<QHash<QString, quint32>> storedEntries(Engine &engine);
 
-    // Inside the transaction that stores `archivePath` as the new archive,
-    // before the old one goes: records the new one against the old. A file
-    // that is no zip archive leaves no record.
-    static void write(Engine &engine, const QString &archivePath);
+    // Entry name -> CRC-32 from the central directory of the zip file at
+    // `archivePath`; nullopt when it is no zip archive. Reads no database:
+    // any thread may call it.
+    static std::optional<QHash<QString, quint32>> listArchive(const QString &archivePath);
+
+    // Inside the transaction that stores a new archive: records its entries
+    // (`next`, listArchive) against those of the archive it replaces
+    // (`previous`, storedEntries taken before the old archive went). No
+    // entries (no zip archive) leave no record.
+    static void write(Engine &engine, const std::optional<QHash<QString, quint32>> &previous,
+                      const std::optional<QHash<QString, quint32>> &next);
 
     // "12 entries, 2 added, 1 changed, 0 removed"
     QString summary() const;

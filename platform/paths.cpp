@@ -3,6 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
+
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace Corvane::Platform::Paths {
 
@@ -98,6 +104,20 @@ bool deleteFile(const QString &path)
     const QString actual = resolveCase(path);
     if (!QFileInfo(actual).isWritable())
         return false;
+#if defined(Q_OS_UNIX)
+    // A file's blocks go back when its name and its last descriptor are
+    // gone: the name goes here, the descriptor on the worker.
+    const QByteArray name = QFile::encodeName(actual);
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        if (::unlink(name.constData()) != 0) {
+            ::close(descriptor);
+            return false;
+        }
+        QThreadPool::globalInstance()->start([descriptor] { ::close(descriptor); });
+        return true;
+    }
+#endif
     return QFile::remove(actual);
 }
 

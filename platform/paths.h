@@ -23,6 +23,9 @@ CORVANE_PLATFORM_EXPORT bool folderExists(const QString &path);
 // Size in bytes of the file; -1 when it does not exist.
 CORVANE_PLATFORM_EXPORT qint64 fileSize(const QString &path);
 // Deletes the file (not forced: a read-only file is refused). False when nothing was deleted.
+// Its name is gone on return; the file system takes its blocks back on a
+// worker thread, since that takes a while for a large file (a quarter of a
+// second for 300 MB) and a window must not wait for it.
 CORVANE_PLATFORM_EXPORT bool deleteFile(const QString &path);
 
 // The platform's path separator ('\\' on Windows, '/' elsewhere).

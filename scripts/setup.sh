@@ -13,6 +13,7 @@ packages=(
   libdeflate-dev                           # fast whole-buffer deflate of small entries
   qt6-webengine-dev                        # the host's web bar shows action pads as a browser does
   libpq-dev                                # binary bytea transfer for PostgreSQL chunks
+  libssl-dev                               # SHA-256 of the stored archive (libcrypto)
   zip unzip                                # independent zip reader/writer for tests and benchmarks
   sqlite3 postgresql                       # independent database checks; a throwaway test server
   fonts-dejavu-core                        # a sans-serif font for the offscreen windows

@@ -3,7 +3,7 @@
 #include "application.h"
 #include "database.h"
 #include "publishedarchive.h"
-#include "webbarview.h"
+#include "webbarbrowser.h"
 
 #include "dravo/actionpadstore.h"
 #include "dravo/engine.h"
@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -50,7 +51,7 @@ WebBar::WebBar(Application &application, QWidget *parent)
     , m_application(application)
     , m_selector(new QComboBox)
     , m_location(new QLabel)
-    , m_view(new WebBarView)
+    , m_view(WebBarBrowser::create())
     , m_poll(new QTimer(this))
 {
     setObjectName(QStringLiteral("webBar"));
@@ -71,7 +72,7 @@ WebBar::WebBar(Application &application, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(selectorRow);
     layout->addWidget(m_location);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(m_view->widget(), 1);
 
     m_poll->setObjectName(QStringLiteral("webBarPoll"));
     m_poll->setInterval(kPollInterval);
@@ -232,7 +233,8 @@ void WebBar::takeCopy(Copy &copy)
     // Kept until the next generation: a damaged archive is not copied
     // again every few seconds.
     m_published = copy.key;
-    m_archive = std::move(copy.archive);
+    std::shared_ptr<const PublishedArchive> previous =
+        std::exchange(m_archive, std::move(copy.archive));
     m_attributes.clear();
     for (auto it = copy.attributes.cbegin(); it != copy.attributes.cend(); ++it)
         m_attributes.insert(it.key().toCaseFolded(), it.value());
@@ -240,6 +242,10 @@ void WebBar::takeCopy(Copy &copy)
     if (!m_archiveError.isEmpty())
         report(m_archiveError);
     m_view->setArchive(m_archive);
+    // The previous copy's file goes with it, which takes a while when it is
+    // large: a worker lets it go.
+    if (previous)
+        QThreadPool::globalInstance()->start([previous]() mutable { previous.reset(); });
     showSubject();
     emit published();
     if (std::exchange(m_copyAgain, false))

@@ -22,7 +22,7 @@ namespace Corvane::Host {
 
 class Application;
 class PublishedArchive;
-class WebBarView;
+class WebBarBrowser;
 
 // What the web bar shows: the database-wide action pad, the overview's, or
 // the action pad of one table (found through the table's inspector).
@@ -129,7 +129,7 @@ private:
     QComboBox *m_selector;
     QLabel *m_location;
     QString m_locationText;
-    WebBarView *m_view;
+    WebBarBrowser *m_view; // owned through its widget
     QTimer *m_poll;
     QList<WebBarSubject> m_subjects; // in the selector's order of items
     WebBarSubject m_subject;

@@ -268,3 +268,14 @@ void WebBarView::contextMenuEvent(QContextMenuEvent *event)
 }
 
 } // namespace Corvane::Host
+
+// What the host looks up when it loads this library (WebBarBrowser).
+extern "C" Q_DECL_EXPORT void corvane_webbar_prepare()
+{
+    Corvane::Host::WebBarView::prepareApplication();
+}
+
+extern "C" Q_DECL_EXPORT Corvane::Host::WebBarBrowser *corvane_webbar_create()
+{
+    return new Corvane::Host::WebBarView;
+}

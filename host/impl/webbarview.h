@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host_global.h"
+#include "webbarbrowser.h"
 
 #include <QWebEngineView>
 
@@ -9,9 +9,13 @@
 
 class QWebEngineProfile;
 
-namespace Corvane::Host {
+#if defined(CORVANE_WEBBAR_LIBRARY)
+#define CORVANE_WEBBAR_EXPORT Q_DECL_EXPORT
+#else
+#define CORVANE_WEBBAR_EXPORT Q_DECL_IMPORT
+#endif
 
-class PublishedArchive;
+namespace Corvane::Host {
 
 // The web bar's page view: a browser view of the published action pad
 // archive. It shows the archive's pages under URLs of the form
@@ -20,7 +24,9 @@ class PublishedArchive;
 // themselves and a page reads its location's query as a browser gives it.
 // Nothing leaves the machine: requests of any other scheme are not loaded,
 // and a link that leads out of the archive opens in the desktop's browser.
-class CORVANE_HOST_EXPORT WebBarView final : public QWebEngineView
+// It makes the library corvane-webbar, which the host loads when it shows a
+// web bar (WebBarBrowser).
+class CORVANE_WEBBAR_EXPORT WebBarView final : public QWebEngineView, public WebBarBrowser
 {
     Q_OBJECT
 public:
@@ -34,16 +40,12 @@ public:
     // root.
     static void prepareApplication();
 
-    // The archive whose pages are shown (null: none). Each archive gets URLs
-    // of its own (archive<n>, n counting the archives), so that nothing
-    // loaded from an earlier one is taken for its pages.
-    void setArchive(std::shared_ptr<const PublishedArchive> archive);
-    // Shows the archive's entry with the location's query and fragment
-    // ("?tab=2#top", either part may be missing); a new page history begins
-    // with it.
-    void showPage(const QString &entryName, const QString &queryAndFragment = {});
-    // Shows a note (HTML) in place of a page and forgets the page history.
-    void showNote(const QString &html);
+    QWidget *widget() override { return this; }
+    // Each archive gets URLs of its own (archive<n>, n counting the
+    // archives), so that nothing loaded from an earlier one is taken for its pages.
+    void setArchive(std::shared_ptr<const PublishedArchive> archive) override;
+    void showPage(const QString &entryName, const QString &queryAndFragment = {}) override;
+    void showNote(const QString &html) override;
 
     // The entry of the archive shown that an URL of this view names; empty
     // for any other URL.
