@@ -157,7 +157,7 @@ fault "the web bar ignores a new archive under the same page names" host/impl/we
   'store.contentSha256()};' 'QString()};' \
   'tst_mainwindow'
 fault "Tools > Configure opens no dialog" host/impl/mainwindow.cpp \
-  'dialog.exec();' ';' \
+  'dialog.exec();' 'dialog.hide();' \
   'tst_mainwindow'
 fault "a dictionary that is nowhere is selected without a word" host/impl/translator.cpp \
   'Platform::raiseError(Platform::ErrorNumber::FileNotFound' \
