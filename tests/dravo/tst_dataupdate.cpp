@@ -61,22 +61,27 @@ private slots:
 
     void refusesBadCommands_data()
     {
-        // server: "" the test database's, "none" not set
-        columns<QString, QString, QString>({"server", "command", "fragment"});
+        // server: "" the test database's, "none" not set; damage: a statement run first
+        columns<QString, QString, QString, QString>({"server", "command", "damage", "fragment"});
         const char *ok = "<procedure name='qsp_refreshqdc'/>";
-        row("not XML", "", "qsp_refreshqdc", "not well-formed");
-        row("unknown procedure", "", "<procedure name='qsp_dropall'/>",
+        row("not XML", "", "qsp_refreshqdc", "", "not well-formed");
+        row("unknown procedure", "", "<procedure name='qsp_dropall'/>", "",
             "\"qsp_dropall\" is not known");
-        row("Server not set", "none", ok, "Server is not set");
+        row("Server not set", "none", ok, "", "Server is not set");
+        row("server cache record missing", "", ok, "DELETE FROM server_cache",
+            "server cache record is missing");
     }
 
     void refusesBadCommands()
     {
         QFETCH(QString, server);
         QFETCH(QString, command);
+        QFETCH(QString, damage);
         QFETCH(QString, fragment);
         ScratchDatabase db;
         auto engine = Engine::create(db.location());
+        if (!damage.isEmpty())
+            db.execute(damage);
         DataUpdate component;
         if (server.isEmpty())
             component.setServer(engine->location().serverName());

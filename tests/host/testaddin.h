@@ -43,10 +43,10 @@ public:
 
 struct AddinBehaviour
 {
-    QStringList pages;              // pages added at BeforeConfigure, by name
+    QStringList pages{};            // pages added at BeforeConfigure, by name
     bool failConnection = false;    // OnConnection fails
     bool addNonPage = false;        // also hands the dialog an object that is no page
-    QString failConfigure;          // BeforeConfigure fails with this description after adding
+    QString failConfigure{};        // BeforeConfigure fails with this description after adding
     bool cancel = false;            // BeforeConfigure sets Cancel
     bool failDisconnection = false; // OnDisconnection throws a standard library exception
 };

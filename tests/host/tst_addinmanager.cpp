@@ -6,7 +6,6 @@
 #include "unattendedcapture.h"
 
 #include "host/impl/addinmanager.h"
-#include "host/impl/configurationdialog.h"
 #include "platform/componentregistry.h"
 
 #include <QCoreApplication>
@@ -116,17 +115,10 @@ private slots:
             QCOMPARE(QString::fromUtf8(m_unattended->errors),
                      "The add-in CorvaneProbeBroken.Addin could not be connected and is left "
                      "out: the test add-in refuses to connect\n");
-            Host::ConfigurationDialog dialog(*m_application);
-            QVERIFY(dialog.loadPages());
-            QVERIFY(dialog.findPage("probePage"));
         }
         QCOMPARE(m_capture->lines,
                  QByteArrayList({"OnConnection", "OnConnection", "OnStartupComplete",
-                                 "probePage.Activate", "OnBeginShutdown", "OnDisconnection"}));
-        // Disconnected: the next dialog gets no page from it.
-        Host::ConfigurationDialog dialog(*m_application);
-        dialog.loadPages();
-        QVERIFY(dialog.pages().isEmpty());
+                                 "OnBeginShutdown", "OnDisconnection"}));
     }
 
     // Whatever an add-in throws while the host shuts down, the host goes on.
@@ -134,9 +126,7 @@ private slots:
     {
         auto &registry = Platform::ComponentRegistry::instance();
         registry.registerFactory("HostTest.Failing", [] {
-            HostTest::AddinBehaviour behaviour;
-            behaviour.failDisconnection = true;
-            return new HostTest::TestAddin(behaviour);
+            return new HostTest::TestAddin({.failDisconnection = true});
         });
         {
             Host::AddinManager manager(*m_application, {kProbeFolder});

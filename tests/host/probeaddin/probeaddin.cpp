@@ -14,13 +14,12 @@ ComponentServer::ObjectCounter g_objects;
 
 QObject *createAddin()
 {
-    return g_objects.track(
-        new HostTest::TestAddin({{QStringLiteral("probePage")}, false, false, {}, false}));
+    return g_objects.track(new HostTest::TestAddin({}));
 }
 
 QObject *createBrokenAddin()
 {
-    return g_objects.track(new HostTest::TestAddin({{}, true, false, {}, false}));
+    return g_objects.track(new HostTest::TestAddin({.failConnection = true}));
 }
 
 QObject *createHelper()
