@@ -92,9 +92,10 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
     m_totalBytes = m_bytesDone = m_filesDone = 0;
     m_lastPercent = -1;
     qint64 nameLength = 0;
-    for (const ArchiveEntry &entry : entries) {
-        m_totalBytes += entry.size;
-        nameLength += entry.name().size();
+    m_entries = &entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        m_totalBytes += entries[i].size;
+        nameLength += entries.name(i).size();
     }
     m_central = {};
     m_central.reserve(m_count * (46 + 9) + nameLength);
@@ -114,7 +115,7 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
         if (!entries.empty())
             pool.emplace(entries, m_threads, m_cancel);
         for (size_t i = 0; written && i < entries.size(); ++i)
-            written = !m_cancel && writeEntry(output, *pool, entries[i], i);
+            written = !m_cancel && writeEntry(output, *pool, i);
     }
     if (written && !m_cancel && (!writeEnd(output, m_count) || !output.commit())) {
         written = false;
@@ -137,9 +138,9 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
     return m_result;
 }
 
-bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const ArchiveEntry &entry,
-                               size_t index)
+bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t index)
 {
+    const ArchiveEntry &entry = (*m_entries)[index];
     const DeflatedFile *deflated = nullptr;
     if (DeflatePool::takes(entry)) {
         deflated = pool.wait(index);
@@ -148,7 +149,7 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const A
         if (deflated->systemError != 0) {
             const int error = deflated->systemError;
             pool.release(index);
-            return readFailed(entry, error);
+            return readFailed(index, error);
         }
         if (deflated->tooLarge) {
             // Grown past the pool's limit since the walk: streamed like a large file.
@@ -157,7 +158,7 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const A
         }
     }
 
-    const QByteArray name = entry.name().toUtf8();
+    const QByteArrayView name = m_entries->name(index);
     const bool keepTime = (m_metadata & MetadataOption::ModificationTime) != 0;
     quint16 time = 0;
     quint16 date = (1 << 5) | 1; // 1980-01-01 00:00 when entries carry no time
@@ -183,7 +184,7 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const A
     put(header, zip64 ? Max32 : written.size, 4);
     put(header, quint64(name.size()), 2);
     put(header, 0, 2); // the extra fields' length, set below
-    header += name;
+    header.append(name);
     // The extended timestamp: the modification time, and the access time when
     // asked for; the central directory's field repeats the flags but carries
     // the modification time only.
@@ -219,11 +220,11 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const A
         ok = ok && output.write(deflated->data.data(), written.compressedSize);
         pool.release(index);
     } else if (ok) {
-        ok = stream(output, entry, written);
+        ok = stream(output, index, written);
         if (!ok && (m_result.code != 0 || m_cancel))
             return false; // a read failed, or cancelled
         if (ok && !zip64 && (written.size >= Max32 || written.compressedSize >= Max32))
-            return readFailed(entry, EFBIG); // grew past 4 GiB since the walk
+            return readFailed(index, EFBIG); // grew past 4 GiB since the walk
         QByteArray sizes;
         put(sizes, written.crc, 4);
         put(sizes, zip64 ? Max32 : written.compressedSize, 4);
@@ -270,7 +271,7 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const A
     put(m_central, 0, 6); // comment length, disk, internal attributes
     put(m_central, external, 4);
     put(m_central, bigOffset ? Max32 : offset, 4);
-    m_central += name;
+    m_central.append(name);
     m_central += stamp;
     if (zip64Length > 0) {
         put(m_central, Zip64Id, 2);
@@ -291,12 +292,13 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, const A
 // A folder found where the file was opens, and fails its first read. A pipe
 // or device put in the file's place meanwhile is never read: opening does not
 // wait for a writer, and the file's type is checked before the first read.
-bool ArchiveWriter::stream(ArchiveOutput &output, const ArchiveEntry &entry, Written &written)
+bool ArchiveWriter::stream(ArchiveOutput &output, size_t index, Written &written)
 {
-    const int file = ::open(QFile::encodeName(entry.diskPath()).constData(),
+    const ArchiveEntry &entry = (*m_entries)[index];
+    const int file = ::open(QFile::encodeName(m_entries->diskPath(index)).constData(),
                             O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (file < 0)
-        return readFailed(entry, errno);
+        return readFailed(index, errno);
     z_stream zs{};
     struct Closer
     {
@@ -311,10 +313,10 @@ bool ArchiveWriter::stream(ArchiveOutput &output, const ArchiveEntry &entry, Wri
     } closer{file, nullptr};
     struct stat st;
     if (::fstat(file, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        return readFailed(entry, EINVAL);
+        return readFailed(index, EINVAL);
     if (!entry.store) {
         if (deflateInit2(&zs, DeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-            return readFailed(entry, ENOMEM);
+            return readFailed(index, ENOMEM);
         closer.zs = &zs;
     }
     m_in.resize(ChunkSize);
@@ -327,7 +329,7 @@ bool ArchiveWriter::stream(ArchiveOutput &output, const ArchiveEntry &entry, Wri
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return readFailed(entry, errno);
+            return readFailed(index, errno);
         crc = crc32(crc, m_in.data(), uInt(n));
         written.size += n;
         if (entry.store) {
@@ -388,13 +390,13 @@ bool ArchiveWriter::writeEnd(ArchiveOutput &output, qint64 count)
     return output.write(m_central.constData(), size) && output.write(end.constData(), end.size());
 }
 
-bool ArchiveWriter::readFailed(const ArchiveEntry &entry, int systemError)
+bool ArchiveWriter::readFailed(size_t index, int systemError)
 {
     m_result.code = ZipResult::ReadError;
     m_result.error =
         QStringLiteral("Cannot read the file \"%1\" (%2); no archive was written. "
                        "Check that the file exists and can be read, then try again.")
-            .arg(entry.sourcePath(), QString::fromLocal8Bit(std::strerror(systemError)));
+            .arg(m_entries->sourcePath(index), QString::fromLocal8Bit(std::strerror(systemError)));
     return false;
 }
 

@@ -46,11 +46,10 @@ private:
         qint64 compressedSize = 0;
     };
 
-    bool writeEntry(ArchiveOutput &output, DeflatePool &pool, const ArchiveEntry &entry,
-                    size_t index);
-    bool stream(ArchiveOutput &output, const ArchiveEntry &entry, Written &written);
+    bool writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t index);
+    bool stream(ArchiveOutput &output, size_t index, Written &written);
     bool writeEnd(ArchiveOutput &output, qint64 count);
-    bool readFailed(const ArchiveEntry &entry, int systemError);
+    bool readFailed(size_t index, int systemError);
     void onProgress(qint64 files, qint64 bytes, bool complete);
 
     QString m_archivePath;
@@ -58,6 +57,7 @@ private:
     int m_threads;
     const std::atomic_bool &m_cancel;
     Progress m_progress;
+    const EntryList *m_entries = nullptr;
     QByteArray m_central; // the central directory's records so far
     WriteResult m_result;
     qint64 m_count = 0;

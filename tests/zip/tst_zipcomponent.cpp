@@ -311,12 +311,8 @@ private slots:
         Internal::EntryList entries;
         for (const auto &[name, content] : files) {
             writeFile(path("pads/" + name), content);
-            Internal::ArchiveEntry entry(path("pads/" + name), path("pads/" + name), name);
-            entry.size = content.size();
-            entry.modifiedMs = 1600000000000;
-            entry.unixMode = 0100644;
-            entry.store = name.endsWith(".png");
-            entries.push_back(entry);
+            entries.add({content.size(), 1600000000000, 0, 0, 0100644, name.endsWith(".png")},
+                        path("pads/" + name), path("pads/" + name), name);
         }
         QByteArray first;
         for (const int threads : {1, 3}) {
