@@ -159,6 +159,13 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t 
     }
 
     const QByteArrayView name = m_entries->name(index);
+    if (name.size() > Max16) {
+        m_result.code = ZipResult::WriteError;
+        m_result.error = QStringLiteral("The name \"%1\" is too long for a zip archive; no "
+                                        "archive was written.")
+                             .arg(QString::fromUtf8(name));
+        return false;
+    }
     const bool keepTime = (m_metadata & MetadataOption::ModificationTime) != 0;
     quint16 time = 0;
     quint16 date = (1 << 5) | 1; // 1980-01-01 00:00 when entries carry no time
