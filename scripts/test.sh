@@ -13,7 +13,7 @@ configure=()
 if [[ "${1:-}" == "--tsan" ]]; then
   build=${BUILD_DIR:-$root/build-tsan}
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_TSAN=ON >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target tst_zipnaming tst_zipcomponent tst_zipzip64
+  cmake --build "$build" -j"$(nproc)" --target tst_zipnaming tst_zipcomponent
   # QProcess (unzip, python3) forks a program with threads running: allowed.
   export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:die_after_fork=0:suppressions=$root/scripts/tsan.supp}
   exec ctest --test-dir "$build" --output-on-failure -L zip ${CTEST_ARGS:-}

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -24,73 +23,21 @@ constexpr qint64 BufferSize = 1024 * 1024;
 ArchiveOutput::ArchiveOutput(QString archivePath)
     : m_archivePath(std::move(archivePath))
 {
-    zip_error_init(&m_error);
 }
 
 ArchiveOutput::~ArchiveOutput()
 {
-    rollbackWrite();
-    zip_error_fini(&m_error);
+    discard();
 }
 
-zip_source_t *ArchiveOutput::source(zip_error_t *error)
+QString ArchiveOutput::error() const
 {
-    return zip_source_function_create(&ArchiveOutput::call, this, error);
+    return QString::fromLocal8Bit(std::strerror(m_error));
 }
 
-zip_int64_t ArchiveOutput::call(void *state, void *data, zip_uint64_t length,
-                                zip_source_cmd_t command)
+bool ArchiveOutput::open()
 {
-    auto *self = static_cast<ArchiveOutput *>(state);
-    switch (command) {
-    case ZIP_SOURCE_STAT:
-        // The archive is always written anew: libzip reads nothing of what
-        // the file holds now.
-        return self->fail(ZIP_ER_READ, ENOENT);
-    case ZIP_SOURCE_OPEN:
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_READ:
-    case ZIP_SOURCE_TELL:
-    case ZIP_SOURCE_FREE:
-        return 0;
-    case ZIP_SOURCE_SEEK:
-        return self->fail(ZIP_ER_SEEK, EINVAL);
-    case ZIP_SOURCE_BEGIN_WRITE:
-        return self->beginWrite();
-    case ZIP_SOURCE_WRITE:
-        return self->write(static_cast<const char *>(data), qint64(length));
-    case ZIP_SOURCE_SEEK_WRITE: {
-        const zip_int64_t position =
-            zip_source_seek_compute_offset(zip_uint64_t(self->m_position),
-                                           zip_uint64_t(self->m_end), data, length, &self->m_error);
-        if (position < 0)
-            return -1;
-        self->m_position = position;
-        return 0;
-    }
-    case ZIP_SOURCE_TELL_WRITE:
-        return self->m_position;
-    case ZIP_SOURCE_COMMIT_WRITE:
-        return self->commitWrite();
-    case ZIP_SOURCE_ROLLBACK_WRITE:
-        self->rollbackWrite();
-        return 0;
-    case ZIP_SOURCE_REMOVE:
-        if (::unlink(QFile::encodeName(self->m_archivePath).constData()) != 0 && errno != ENOENT)
-            return self->fail(ZIP_ER_REMOVE, errno);
-        return 0;
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&self->m_error, data, length);
-    case ZIP_SOURCE_SUPPORTS:
-        return ZIP_SOURCE_SUPPORTS_WRITABLE;
-    default:
-        return self->fail(ZIP_ER_OPNOTSUPP, 0);
-    }
-}
-
-zip_int64_t ArchiveOutput::beginWrite()
-{
-    rollbackWrite();
+    discard();
     const QByteArray archive = QFile::encodeName(m_archivePath);
     struct stat existing;
     const bool exists = ::stat(archive.constData(), &existing) == 0;
@@ -105,47 +52,53 @@ zip_int64_t ArchiveOutput::beginWrite()
         if (m_file >= 0)
             m_temporaryPath = candidate;
         else if (errno != EEXIST || attempt >= 100)
-            return fail(ZIP_ER_TMPOPEN, errno);
+            return fail(errno);
     }
     if (exists)
         ::fchmod(m_file, existing.st_mode & 07777);
-    m_buffer.resize(size_t(BufferSize));
-    m_bufferStart = m_bufferLength = m_position = m_end = 0;
-    return 0;
+    m_buffer.reserve(size_t(BufferSize));
+    m_bufferStart = m_position = 0;
+    return true;
 }
 
-zip_int64_t ArchiveOutput::write(const char *data, qint64 length)
+bool ArchiveOutput::write(const void *data, qint64 length)
 {
     if (m_file < 0)
-        return fail(ZIP_ER_INTERNAL, 0);
-    const qint64 offset = m_position - m_bufferStart;
-    if (offset >= 0 && offset <= m_bufferLength && offset + length <= BufferSize) {
-        // Appended to the buffer, or a header rewritten within it.
-        std::memcpy(m_buffer.data() + offset, data, size_t(length));
-        m_bufferLength = std::max(m_bufferLength, offset + length);
+        return fail(EBADF);
+    if (qint64(m_buffer.size()) + length > BufferSize && !flush())
+        return false;
+    if (length >= BufferSize) {
+        if (!writeAt(static_cast<const char *>(data), length, m_position))
+            return false;
+        m_bufferStart += length;
     } else {
-        if (!flush())
-            return -1;
-        if (length >= BufferSize) {
-            if (!writeAt(data, length, m_position))
-                return -1;
-        } else {
-            m_bufferStart = m_position;
-            std::memcpy(m_buffer.data(), data, size_t(length));
-            m_bufferLength = length;
-        }
+        const auto *bytes = static_cast<const char *>(data);
+        m_buffer.insert(m_buffer.end(), bytes, bytes + length);
     }
     m_position += length;
-    m_end = std::max(m_end, m_position);
-    return length;
+    return true;
+}
+
+bool ArchiveOutput::rewrite(qint64 offset, const void *data, qint64 length)
+{
+    if (m_file < 0)
+        return fail(EBADF);
+    if (offset >= m_bufferStart && offset + length <= m_position) {
+        std::memcpy(m_buffer.data() + (offset - m_bufferStart), data, size_t(length));
+        return true;
+    }
+    // Gone to the file already (the header of an entry larger than the buffer).
+    if (offset + length <= m_bufferStart)
+        return writeAt(static_cast<const char *>(data), length, offset);
+    return fail(EINVAL);
 }
 
 bool ArchiveOutput::flush()
 {
-    if (m_bufferLength > 0 && !writeAt(m_buffer.data(), m_bufferLength, m_bufferStart))
+    if (!m_buffer.empty() && !writeAt(m_buffer.data(), qint64(m_buffer.size()), m_bufferStart))
         return false;
     m_bufferStart = m_position;
-    m_bufferLength = 0;
+    m_buffer.clear();
     return true;
 }
 
@@ -155,10 +108,8 @@ bool ArchiveOutput::writeAt(const char *data, qint64 length, qint64 offset)
         const ssize_t n = ::pwrite(m_file, data, size_t(length), off_t(offset));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            fail(ZIP_ER_WRITE, n < 0 ? errno : ENOSPC);
-            return false;
-        }
+        if (n <= 0)
+            return fail(n < 0 ? errno : ENOSPC);
         data += n;
         length -= n;
         offset += n;
@@ -166,48 +117,38 @@ bool ArchiveOutput::writeAt(const char *data, qint64 length, qint64 offset)
     return true;
 }
 
-zip_int64_t ArchiveOutput::commitWrite()
+bool ArchiveOutput::commit()
 {
     if (m_file < 0)
-        return fail(ZIP_ER_INTERNAL, 0);
+        return fail(EBADF);
     if (!flush())
-        return -1;
+        return false;
     const int file = m_file;
     m_file = -1;
-    if (::close(file) != 0) {
-        const int error = errno;
-        ::unlink(m_temporaryPath.constData());
-        m_temporaryPath.clear();
-        return fail(ZIP_ER_WRITE, error);
-    }
-    if (::rename(m_temporaryPath.constData(), QFile::encodeName(m_archivePath).constData()) != 0) {
-        const int error = errno;
-        ::unlink(m_temporaryPath.constData());
-        m_temporaryPath.clear();
-        return fail(ZIP_ER_RENAME, error);
-    }
+    if (::close(file) != 0 ||
+        ::rename(m_temporaryPath.constData(), QFile::encodeName(m_archivePath).constData()) != 0)
+        return fail(errno);
     m_temporaryPath.clear();
     m_buffer = {};
-    return 0;
+    return true;
 }
 
-void ArchiveOutput::rollbackWrite()
+void ArchiveOutput::discard()
 {
-    if (m_file >= 0) {
+    if (m_file >= 0)
         ::close(m_file);
-        m_file = -1;
-    }
-    if (!m_temporaryPath.isEmpty()) {
+    m_file = -1;
+    if (!m_temporaryPath.isEmpty())
         ::unlink(m_temporaryPath.constData());
-        m_temporaryPath.clear();
-    }
+    m_temporaryPath.clear();
     m_buffer = {};
 }
 
-zip_int64_t ArchiveOutput::fail(int code, int systemError)
+bool ArchiveOutput::fail(int systemError)
 {
-    zip_error_set(&m_error, code, systemError);
-    return -1;
+    if (m_error == 0)
+        m_error = systemError;
+    return false;
 }
 
 } // namespace Corvane::Zip::Internal

@@ -1,56 +1,76 @@
 #include "archivewriter.h"
 
+#include "zip/archiveoutput.h"
+#include "zip/deflatepool.h"
 #include "zip/zipcomponent.h"
 
-#include "zip/deflatepool.h"
-#include "zip/entrysource.h"
-
-#if defined(Q_OS_UNIX)
-#include "zip/archiveoutput.h"
-#endif
-
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
-#include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
-#include <memory>
+#include <optional>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Corvane::Zip::Internal {
 
 namespace {
 
-// Deflate level of every deflated entry: zlib's default, as Info-ZIP's zip uses.
-// (libzip's own default is the slowest level, 9.)
-constexpr zip_uint32_t DeflateLevel = 6;
+// Deflate level of every deflated entry: zlib's default, as Info-ZIP's zip uses
+// (DeflatePool deflates the small files at the same level).
+constexpr int DeflateLevel = 6;
 
-// Extended timestamp extra field (Info-ZIP "UT"): modification time in UTC seconds.
-constexpr zip_uint16_t ExtendedTimestampId = 0x5455;
+constexpr quint16 ExtendedTimestampId = 0x5455; // Info-ZIP "UT": times in UTC seconds
+constexpr quint16 Zip64Id = 0x0001;
+constexpr quint16 MadeByVersion = 63; // the format's version 6.3
+constexpr quint16 UnixHost = 3 << 8;  // "version made by": Unix, else MS-DOS
+constexpr quint32 DefaultUnixAttributes = 0100666u << 16;
+constexpr qint64 Max16 = 0xFFFF;
+constexpr qint64 Max32 = 0xFFFFFFFFLL;
+// A streamed file from this size on has zip64 sizes in its local header: it may pass 4 GiB.
+constexpr qint64 Zip64LocalFrom = 0xF0000000LL;
+constexpr size_t ChunkSize = 256 * 1024;
 
-// The time stored when entries carry no modification time: 1980-01-01 00:00,
-// the earliest time an MS-DOS date can hold, in local time as libzip writes it.
-time_t dosEpoch()
+// Little-endian fields appended to a record.
+void put(QByteArray &to, quint64 value, int bytes)
 {
-    std::tm epoch{};
-    epoch.tm_year = 80;
-    epoch.tm_mday = 1;
-    epoch.tm_isdst = -1;
-    return std::mktime(&epoch);
+    for (int i = 0; i < bytes; ++i)
+        to.append(char(value >> (8 * i)));
 }
 
-void putLittleEndian32(zip_uint8_t *to, quint32 value)
+// The MS-DOS time and date of a time in seconds, in local time; 1980-01-01
+// 00:00 (the earliest such a date holds) for earlier times.
+void dosTime(qint64 seconds, quint16 &time, quint16 &date)
 {
-    for (int i = 0; i < 4; ++i)
-        to[i] = zip_uint8_t(value >> (8 * i));
+    static thread_local qint64 lastSeconds = -1;
+    static thread_local quint16 lastTime = 0, lastDate = 0;
+    if (seconds != lastSeconds) {
+        const auto at = time_t(seconds);
+        std::tm tm{};
+        lastSeconds = seconds;
+        if (localtime_r(&at, &tm) == nullptr || tm.tm_year < 80) {
+            lastTime = 0;
+            lastDate = (1 << 5) | 1;
+        } else {
+            lastTime = quint16((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
+            lastDate = quint16((std::min(tm.tm_year - 80, 127) << 9) | ((tm.tm_mon + 1) << 5) |
+                               tm.tm_mday);
+        }
+    }
+    time = lastTime;
+    date = lastDate;
 }
 
-QString libzipError(zip_error_t *error)
+qint64 floorSeconds(qint64 ms)
 {
-    return QString::fromLocal8Bit(zip_error_strerror(error));
+    return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
 
 } // namespace
@@ -67,233 +87,339 @@ ArchiveWriter::ArchiveWriter(QString archivePath, qint32 metadataOptions, int th
 
 WriteResult ArchiveWriter::write(const EntryList &entries)
 {
-    if (entries.empty())
-        return writeEmpty();
-
-    m_sizes.clear();
-    m_before.clear();
-    m_totalBytes = 0;
-    for (const ArchiveEntry &entry : entries) {
-        m_before.push_back(m_totalBytes);
-        m_sizes.push_back(entry.size);
-        m_totalBytes += entry.size;
-    }
-
-    zip_error_t openError;
-#if defined(Q_OS_UNIX)
-    // Outlives the archive: libzip writes through it until zip_close or zip_discard.
-    ArchiveOutput output(m_archivePath);
-    zip_error_init(&openError);
-    zip_source_t *outputSource = output.source(&openError);
-    zip_t *archive =
-        outputSource == nullptr
-            ? nullptr
-            : zip_open_from_source(outputSource, ZIP_CREATE | ZIP_TRUNCATE, &openError);
-    if (archive == nullptr && outputSource != nullptr)
-        zip_source_free(outputSource);
-#else
-    int code = 0;
-    zip_t *archive =
-        zip_open(QFile::encodeName(m_archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    zip_error_init_with_code(&openError, code);
-#endif
-    if (archive == nullptr) {
-        WriteResult result;
-        result.code = ZipResult::WriteError;
-        result.error = QStringLiteral("Cannot create the archive \"%1\" (%2). Check that its "
-                                      "folder exists and is writable.")
-                           .arg(m_archivePath, libzipError(&openError));
-        zip_error_fini(&openError);
-        return result;
-    }
-    zip_error_fini(&openError);
-    // Progress fine enough that a single large entry still moves the byte
-    // percentage by whole points; onProgress passes on only new percents.
-    zip_register_progress_callback_with_state(archive, 0.01 / double(entries.size()),
-                                              &ArchiveWriter::progressCallback, nullptr, this);
-    zip_register_cancel_callback_with_state(archive, &ArchiveWriter::cancelCallback, nullptr, this);
-
-    // Deflates ahead while libzip writes; it outlives the sources, which hand
-    // their buffers back to it.
-    DeflatePool pool(entries, m_threads, m_cancel);
-    m_pool = &pool;
-    struct Forget
-    {
-        DeflatePool *&pool;
-        ~Forget() { pool = nullptr; }
-    } forget{m_pool};
-    EntrySource source(entries, pool);
+    m_result = {};
+    m_count = qint64(entries.size());
+    m_totalBytes = m_bytesDone = m_filesDone = 0;
+    m_lastPercent = -1;
+    qint64 nameLength = 0;
+    m_entries = &entries;
     for (size_t i = 0; i < entries.size(); ++i) {
-        QString error;
-        if (m_cancel || !addEntry(archive, source, i, error)) {
-            WriteResult result;
-            result.code = m_cancel ? ZipResult::Cancelled : ZipResult::ReadError;
-            result.error = m_cancel ? QStringLiteral("The operation was cancelled; no archive "
-                                                     "was written.")
-                                    : error;
-            zip_discard(archive);
-            return result;
+        m_totalBytes += entries[i].size;
+        nameLength += entries.name(i).size();
+    }
+    m_central = {};
+    m_central.reserve(m_count * (46 + 9) + nameLength);
+
+    ArchiveOutput output(m_archivePath);
+    if (!output.open()) {
+        m_result.code = ZipResult::WriteError;
+        m_result.error = QStringLiteral("Cannot create the archive \"%1\" (%2). Check that its "
+                                        "folder exists and is writable.")
+                             .arg(m_archivePath, output.error());
+        return m_result;
+    }
+    bool written = true;
+    {
+        // Deflates ahead while the entries are written in order.
+        std::optional<DeflatePool> pool;
+        if (!entries.empty())
+            pool.emplace(entries, m_threads, m_cancel);
+        for (size_t i = 0; written && i < entries.size(); ++i)
+            written = !m_cancel && writeEntry(output, *pool, i);
+    }
+    if (written && !m_cancel && (!writeEnd(output, m_count) || !output.commit())) {
+        written = false;
+        m_result.code = ZipResult::WriteError;
+        m_result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its "
+                                        "folder exists, is writable and has free space.")
+                             .arg(m_archivePath, output.error());
+    }
+    m_central = {};
+    if (m_cancel) {
+        m_result.code = ZipResult::Cancelled;
+        m_result.error = QStringLiteral("The operation was cancelled; no archive was written.");
+    }
+    if (!written || m_cancel)
+        return m_result;
+    m_result.filesWritten = m_count;
+    m_result.bytesWritten = m_bytesDone;
+    m_result.bytesOutput = output.position();
+    onProgress(m_count, m_bytesDone, true);
+    return m_result;
+}
+
+bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t index)
+{
+    const ArchiveEntry &entry = (*m_entries)[index];
+    const DeflatedFile *deflated = nullptr;
+    if (DeflatePool::takes(entry)) {
+        deflated = pool.wait(index);
+        if (deflated == nullptr)
+            return false; // cancelled
+        if (deflated->systemError != 0) {
+            const int error = deflated->systemError;
+            pool.release(index);
+            return readFailed(index, error);
+        }
+        if (deflated->tooLarge) {
+            // Grown past the pool's limit since the walk: streamed like a large file.
+            pool.release(index);
+            deflated = nullptr;
         }
     }
 
-    if (zip_close(archive) != 0)
-        return failure(archive, source);
-
-    WriteResult result;
-    result.filesWritten = qint64(entries.size());
-    result.bytesWritten = m_totalBytes;
-    result.bytesOutput = QFileInfo(m_archivePath).size();
-    m_bytesOutput = result.bytesOutput;
-    onProgress(1.0, true);
-    return result;
-}
-
-bool ArchiveWriter::addEntry(zip_t *archive, EntrySource &entrySource, size_t index, QString &error)
-{
-    const ArchiveEntry &entry = entrySource.entry(index);
-    zip_source_t *source = entrySource.create(archive, index);
-    if (source == nullptr) {
-        error = QStringLiteral("Cannot add \"%1\" to the archive (%2).")
-                    .arg(entry.sourcePath(), libzipError(zip_get_error(archive)));
+    const QByteArrayView name = m_entries->name(index);
+    if (name.size() > Max16) {
+        m_result.code = ZipResult::WriteError;
+        m_result.error = QStringLiteral("The name \"%1\" is too long for a zip archive; no "
+                                        "archive was written.")
+                             .arg(QString::fromUtf8(name));
         return false;
     }
-    const QByteArray name = entry.name().toUtf8();
-    const zip_int64_t added = zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
-    if (added < 0) {
-        zip_source_free(source);
-        error = QStringLiteral("Cannot add \"%1\" to the archive as \"%2\" (%3).")
-                    .arg(entry.sourcePath(), entry.name(), libzipError(zip_get_error(archive)));
-        return false;
-    }
-    const auto at = zip_uint64_t(added);
-    if (entry.store)
-        zip_set_file_compression(archive, at, ZIP_CM_STORE, 0);
-    else
-        zip_set_file_compression(archive, at, ZIP_CM_DEFLATE, DeflateLevel);
-
     const bool keepTime = (m_metadata & MetadataOption::ModificationTime) != 0;
-    if (!keepTime) {
-        static const time_t epoch = dosEpoch();
-        zip_file_set_mtime(archive, at, epoch, 0);
-    }
-    if ((m_metadata & MetadataOption::UnixPermissions) == 0) {
-        const qint32 dos = entry.attributes & (FileAttribute::ReadOnly | FileAttribute::Hidden |
-                                               FileAttribute::System | FileAttribute::Archive);
-        zip_file_set_external_attributes(archive, at, 0, ZIP_OPSYS_DOS, zip_uint32_t(dos));
-    }
-    const qint64 modified = entry.modifiedMs / 1000;
-    const qint64 accessed = entry.accessedMs / 1000;
+    quint16 time = 0;
+    quint16 date = (1 << 5) | 1; // 1980-01-01 00:00 when entries carry no time
+    if (keepTime)
+        dosTime(floorSeconds(entry.modifiedMs), time, date);
+    const bool zip64 = deflated == nullptr && entry.size >= Zip64LocalFrom;
+    Written written;
+    if (deflated != nullptr)
+        written = {deflated->crc, deflated->size, qint64(deflated->data.size())};
+
+    QByteArray header;
+    header.reserve(30 + name.size() + 9 + 20);
+    put(header, 0x04034b50, 4);
+    put(header, zip64 ? 45 : entry.store ? 10 : 20, 2);
+    const bool ascii =
+        std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
+    put(header, ascii ? 0 : 0x800, 2); // the UTF-8 flag, on names that need it
+    put(header, entry.store ? 0 : 8, 2);
+    put(header, time, 2);
+    put(header, date, 2);
+    put(header, written.crc, 4);
+    put(header, zip64 ? Max32 : written.compressedSize, 4);
+    put(header, zip64 ? Max32 : written.size, 4);
+    put(header, quint64(name.size()), 2);
+    put(header, 0, 2); // the extra fields' length, set below
+    header.append(name);
+    // The extended timestamp: the modification time, and the access time when
+    // asked for; the central directory's field repeats the flags but carries
+    // the modification time only.
+    const qint64 modified = floorSeconds(entry.modifiedMs);
+    const qint64 accessed = floorSeconds(entry.accessedMs);
+    QByteArray stamp;
     if (keepTime && (m_metadata & MetadataOption::ExtendedTimestamp) != 0 && modified >= 0 &&
-        modified <= 0xFFFFFFFFLL) {
-        const bool withAccess = (m_metadata & MetadataOption::AccessTime) != 0 && accessed >= 0 &&
-                                accessed <= 0xFFFFFFFFLL;
-        zip_uint8_t local[9];
-        local[0] = withAccess ? 0x03 : 0x01;
-        putLittleEndian32(local + 1, quint32(modified));
+        modified <= Max32) {
+        const bool withAccess =
+            (m_metadata & MetadataOption::AccessTime) != 0 && accessed >= 0 && accessed <= Max32;
+        put(header, ExtendedTimestampId, 2);
+        put(header, withAccess ? 9 : 5, 2);
+        put(header, withAccess ? 0x03 : 0x01, 1);
+        put(header, quint64(modified), 4);
         if (withAccess)
-            putLittleEndian32(local + 5, quint32(accessed));
-        // The central field repeats the flags but carries the modification time only.
-        zip_file_extra_field_set(archive, at, ExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, local,
-                                 withAccess ? 9 : 5, ZIP_FL_LOCAL);
-        zip_file_extra_field_set(archive, at, ExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, local, 5,
-                                 ZIP_FL_CENTRAL);
+            put(header, quint64(accessed), 4);
+        stamp = header.mid(30 + name.size(), 9);
+        stamp[2] = 5;
     }
+    if (zip64) {
+        put(header, Zip64Id, 2);
+        put(header, 16, 2);
+        put(header, 0, 8); // both sizes, once known
+        put(header, 0, 8);
+    }
+    const qint64 extraLength = header.size() - 30 - name.size();
+    header[28] = char(extraLength);
+    header[29] = char(extraLength >> 8);
+
+    const qint64 offset = output.position();
+    bool ok = output.write(header.constData(), header.size());
+    if (deflated != nullptr) {
+        ok = ok && output.write(deflated->data.data(), written.compressedSize);
+        pool.release(index);
+    } else if (ok) {
+        ok = stream(output, index, written);
+        if (!ok && (m_result.code != 0 || m_cancel))
+            return false; // a read failed, or cancelled
+        if (ok && !zip64 && (written.size >= Max32 || written.compressedSize >= Max32))
+            return readFailed(index, EFBIG); // grew past 4 GiB since the walk
+        QByteArray sizes;
+        put(sizes, written.crc, 4);
+        put(sizes, zip64 ? Max32 : written.compressedSize, 4);
+        put(sizes, zip64 ? Max32 : written.size, 4);
+        if (zip64) {
+            put(sizes, quint64(written.size), 8);
+            put(sizes, quint64(written.compressedSize), 8);
+        }
+        ok = ok && output.rewrite(offset + 14, sizes.constData(), 12) &&
+             (!zip64 || output.rewrite(offset + header.size() - 16, sizes.constData() + 12, 16));
+    }
+    if (!ok) {
+        m_result.code = ZipResult::WriteError;
+        m_result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its "
+                                        "folder exists, is writable and has free space.")
+                             .arg(m_archivePath, output.error());
+        return false;
+    }
+
+    // The central directory's record.
+    const bool bigSize = written.size >= Max32;
+    const bool bigCompressed = written.compressedSize >= Max32;
+    const bool bigOffset = offset >= Max32;
+    const int zip64Length = 8 * (int(bigSize) + int(bigCompressed) + int(bigOffset));
+    quint16 madeBy = MadeByVersion;
+    quint32 external = quint32(entry.attributes & (FileAttribute::ReadOnly | FileAttribute::Hidden |
+                                                   FileAttribute::System | FileAttribute::Archive));
+    if ((m_metadata & MetadataOption::UnixPermissions) != 0) {
+        // The Unix mode, with MS-DOS's read-only bit beside it.
+        madeBy |= UnixHost;
+        external = entry.unixMode == 0 ? DefaultUnixAttributes
+                                       : (entry.unixMode << 16) |
+                                             ((entry.attributes & FileAttribute::ReadOnly) ? 1 : 0);
+    }
+    put(m_central, 0x02014b50, 4);
+    put(m_central, madeBy, 2);
+    put(m_central, zip64 || zip64Length > 0 ? 45 : entry.store ? 10 : 20, 2);
+    m_central.append(header.constData() + 6, 8); // flags, method, time, date
+    put(m_central, written.crc, 4);
+    put(m_central, bigCompressed ? Max32 : written.compressedSize, 4);
+    put(m_central, bigSize ? Max32 : written.size, 4);
+    put(m_central, quint64(name.size()), 2);
+    put(m_central, quint64(stamp.size() + (zip64Length > 0 ? 4 + zip64Length : 0)), 2);
+    put(m_central, 0, 6); // comment length, disk, internal attributes
+    put(m_central, external, 4);
+    put(m_central, bigOffset ? Max32 : offset, 4);
+    m_central.append(name);
+    m_central += stamp;
+    if (zip64Length > 0) {
+        put(m_central, Zip64Id, 2);
+        put(m_central, quint64(zip64Length), 2);
+        if (bigSize)
+            put(m_central, quint64(written.size), 8);
+        if (bigCompressed)
+            put(m_central, quint64(written.compressedSize), 8);
+        if (bigOffset)
+            put(m_central, quint64(offset), 8);
+    }
+    m_bytesDone += written.size;
+    onProgress(++m_filesDone, m_bytesDone, false);
     return true;
 }
 
-WriteResult ArchiveWriter::failure(zip_t *archive, const EntrySource &source)
+// Straight system calls: QFile would add two status calls and a read per file.
+// A folder found where the file was opens, and fails its first read. A pipe
+// or device put in the file's place meanwhile is never read: opening does not
+// wait for a writer, and the file's type is checked before the first read.
+bool ArchiveWriter::stream(ArchiveOutput &output, size_t index, Written &written)
 {
-    WriteResult result;
-    zip_error_t *error = zip_get_error(archive);
-    if (m_cancel || zip_error_code_zip(error) == ZIP_ER_CANCELLED) {
-        result.code = ZipResult::Cancelled;
-        result.error = QStringLiteral("The operation was cancelled; no archive was written.");
-    } else {
-        result.code = ZipResult::WriteError;
-        result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its folder "
-                                      "exists, is writable and has free space.")
-                           .arg(m_archivePath, libzipError(error));
-        // A file that could not be read: the source kept which, and why.
-        if (const ArchiveEntry *failed = source.failedEntry()) {
-            result.code = ZipResult::ReadError;
-            result.error = QStringLiteral("Cannot read the file \"%1\" (%2); no archive was "
-                                          "written. Check that the file exists and can be read, "
-                                          "then try again.")
-                               .arg(failed->sourcePath(), source.reason());
+    const ArchiveEntry &entry = (*m_entries)[index];
+    const int file = ::open(QFile::encodeName(m_entries->diskPath(index)).constData(),
+                            O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (file < 0)
+        return readFailed(index, errno);
+    z_stream zs{};
+    struct Closer
+    {
+        int file;
+        z_stream *zs;
+        ~Closer()
+        {
+            ::close(file);
+            if (zs != nullptr)
+                deflateEnd(zs);
         }
+    } closer{file, nullptr};
+    struct stat st;
+    if (::fstat(file, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return readFailed(index, EINVAL);
+    if (!entry.store) {
+        if (deflateInit2(&zs, DeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            return readFailed(index, ENOMEM);
+        closer.zs = &zs;
     }
-    zip_discard(archive);
-    return result;
+    m_in.resize(ChunkSize);
+    m_out.resize(ChunkSize);
+    uLong crc = crc32(0, nullptr, 0);
+    for (;;) {
+        if (m_cancel)
+            return false;
+        const ssize_t n = ::read(file, m_in.data(), ChunkSize);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return readFailed(index, errno);
+        crc = crc32(crc, m_in.data(), uInt(n));
+        written.size += n;
+        if (entry.store) {
+            if (!output.write(m_in.data(), n))
+                return false;
+            written.compressedSize += n;
+        } else {
+            zs.next_in = m_in.data();
+            zs.avail_in = uInt(n);
+            do {
+                zs.next_out = m_out.data();
+                zs.avail_out = uInt(ChunkSize);
+                deflate(&zs, n == 0 ? Z_FINISH : Z_NO_FLUSH);
+                const qint64 produced = qint64(ChunkSize - zs.avail_out);
+                if (!output.write(m_out.data(), produced))
+                    return false;
+                written.compressedSize += produced;
+            } while (zs.avail_out == 0);
+        }
+        if (n == 0)
+            break;
+        onProgress(m_filesDone, m_bytesDone + written.size, false);
+    }
+    written.crc = quint32(crc);
+    return true;
 }
 
-WriteResult ArchiveWriter::writeEmpty()
+bool ArchiveWriter::writeEnd(ArchiveOutput &output, qint64 count)
 {
-    // libzip removes an archive without entries when it closes it; an empty
-    // archive is the end of central directory record alone.
-    static const char endOfCentralDirectory[22] = {'P', 'K', 5, 6};
-    WriteResult result;
-    QSaveFile file(m_archivePath);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(endOfCentralDirectory, sizeof endOfCentralDirectory) !=
-            qint64(sizeof endOfCentralDirectory) ||
-        !file.commit()) {
-        result.code = ZipResult::WriteError;
-        result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its folder "
-                                      "exists, is writable and has free space.")
-                           .arg(m_archivePath, file.errorString());
-        return result;
+    const qint64 offset = output.position();
+    const qint64 size = m_central.size();
+    QByteArray end;
+    if (count >= Max16 || offset >= Max32 || size >= Max32) {
+        // The zip64 end record and its locator; the classic record's fields
+        // that overflow say to look there.
+        const qint64 at = offset + size;
+        put(end, 0x06064b50, 4);
+        put(end, 44, 8);
+        put(end, UnixHost | MadeByVersion, 2);
+        put(end, 45, 2);
+        put(end, 0, 8); // this disk, the directory's disk
+        put(end, quint64(count), 8);
+        put(end, quint64(count), 8);
+        put(end, quint64(size), 8);
+        put(end, quint64(offset), 8);
+        put(end, 0x07064b50, 4);
+        put(end, 0, 4);
+        put(end, quint64(at), 8);
+        put(end, 1, 4);
     }
-    result.bytesOutput = sizeof endOfCentralDirectory;
-    m_bytesOutput = result.bytesOutput;
-    m_totalBytes = 0;
-    m_sizes.clear();
-    onProgress(1.0, true);
-    return result;
+    put(end, 0x06054b50, 4);
+    put(end, 0, 4);
+    put(end, quint64(std::min(count, Max16)), 2);
+    put(end, quint64(std::min(count, Max16)), 2);
+    put(end, quint64(std::min(size, Max32)), 4);
+    put(end, quint64(std::min(offset, Max32)), 4);
+    put(end, 0, 2);
+    return output.write(m_central.constData(), size) && output.write(end.constData(), end.size());
 }
 
-void ArchiveWriter::onProgress(double fraction, bool complete)
+bool ArchiveWriter::readFailed(size_t index, int systemError)
 {
-    fraction = std::clamp(fraction, 0.0, 1.0);
-    const auto count = qint64(m_sizes.size());
-    qint64 files = 0;
-    qint64 bytes = 0;
-    if (complete || count == 0) {
-        files = count;
-        bytes = m_totalBytes;
-    } else {
-        // libzip gives each entry an equal slice of the fraction and moves
-        // through the slice as the entry's bytes are read.
-        const double position = fraction * double(count);
-        const qint64 index = std::min(count - 1, qint64(position));
-        files = index;
-        bytes = m_before[size_t(index)] +
-                qint64((position - double(index)) * double(m_sizes[size_t(index)]));
-    }
+    m_result.code = ZipResult::ReadError;
+    m_result.error =
+        QStringLiteral("Cannot read the file \"%1\" (%2); no archive was written. "
+                       "Check that the file exists and can be read, then try again.")
+            .arg(m_entries->sourcePath(index), QString::fromLocal8Bit(std::strerror(systemError)));
+    return false;
+}
+
+void ArchiveWriter::onProgress(qint64 files, qint64 bytes, bool complete)
+{
+    bytes = std::min(bytes, m_totalBytes);
     // 100 percent is reported once the archive is complete, with its size.
     int percent = m_totalBytes > 0 ? int(bytes * 100 / m_totalBytes)
-                                   : (count > 0 ? int(files * 100 / count) : 100);
+                                   : (m_count > 0 ? int(files * 100 / m_count) : 100);
     if (!complete)
         percent = std::min(percent, 99);
     if (percent <= m_lastPercent)
         return;
     m_lastPercent = percent;
     if (m_progress)
-        m_progress(files, bytes, m_bytesOutput);
-}
-
-void ArchiveWriter::progressCallback(zip_t *, double fraction, void *state)
-{
-    static_cast<ArchiveWriter *>(state)->onProgress(fraction, false);
-}
-
-int ArchiveWriter::cancelCallback(zip_t *, void *state)
-{
-    auto *self = static_cast<ArchiveWriter *>(state);
-    if (!self->m_cancel)
-        return 0;
-    if (self->m_pool != nullptr)
-        self->m_pool->wake();
-    return 1;
+        m_progress(files, bytes, complete ? m_result.bytesOutput : 0);
 }
 
 } // namespace Corvane::Zip::Internal

@@ -2,6 +2,7 @@
 
 #include "zip/archiveentry.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -9,20 +10,20 @@
 #include <functional>
 #include <vector>
 
-struct zip;
-struct zip_source;
-
 namespace Corvane::Zip::Internal {
 
+class ArchiveOutput;
 class DeflatePool;
-class EntrySource;
 
-// Writes one archive with libzip. The archive file is replaced only when the
-// whole archive was written: on failure or cancel it is left as it was, and
-// libzip's temporary file beside it is removed. Runs on a worker thread; its
-// progress callback runs on that thread too. Small deflated entries are
-// compressed ahead on `threads` more threads (DeflatePool); the archive is the
-// same whatever their number.
+// Writes one archive: each entry's local header and data in order, then the
+// central directory, kept meanwhile as its records' bytes (some 60 bytes and
+// the name an entry), and the zip64 end records when the entries or offsets
+// outgrow the classic ones. The archive file is replaced only when the whole
+// archive was written: on failure or cancel it is left as it was, and the
+// temporary file beside it is removed. Runs on a worker thread; its progress
+// callback runs on that thread too. Small deflated entries are compressed
+// ahead on `threads` more threads (DeflatePool), larger ones streamed through
+// zlib; the archive is the same whatever the number of threads.
 class ArchiveWriter final
 {
 public:
@@ -37,24 +38,34 @@ public:
     WriteResult write(const EntryList &entries);
 
 private:
-    WriteResult writeEmpty();
-    bool addEntry(zip *archive, EntrySource &source, size_t index, QString &error);
-    WriteResult failure(zip *archive, const EntrySource &source);
-    void onProgress(double fraction, bool complete);
-    static void progressCallback(zip *archive, double fraction, void *state);
-    static int cancelCallback(zip *archive, void *state);
+    // What the local header holds once the data is written.
+    struct Written
+    {
+        quint32 crc = 0;
+        qint64 size = 0;
+        qint64 compressedSize = 0;
+    };
+
+    bool writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t index);
+    bool stream(ArchiveOutput &output, size_t index, Written &written);
+    bool writeEnd(ArchiveOutput &output, qint64 count);
+    bool readFailed(size_t index, int systemError);
+    void onProgress(qint64 files, qint64 bytes, bool complete);
 
     QString m_archivePath;
     qint32 m_metadata;
     int m_threads;
     const std::atomic_bool &m_cancel;
     Progress m_progress;
-    std::vector<qint64> m_sizes;
-    std::vector<qint64> m_before; // bytes of the entries before each one
+    const EntryList *m_entries = nullptr;
+    QByteArray m_central; // the central directory's records so far
+    WriteResult m_result;
+    qint64 m_count = 0;
     qint64 m_totalBytes = 0;
-    qint64 m_bytesOutput = 0;
+    qint64 m_bytesDone = 0;
+    qint64 m_filesDone = 0;
+    std::vector<unsigned char> m_in, m_out; // a streamed file's chunks
     int m_lastPercent = -1;
-    DeflatePool *m_pool = nullptr; // while the archive is written
 };
 
 } // namespace Corvane::Zip::Internal

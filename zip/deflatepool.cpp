@@ -151,7 +151,7 @@ void DeflatePool::work()
         m_inFlight += m_entries[index].size;
         ++m_entriesInFlight;
         lock.unlock();
-        auto done = std::make_unique<DeflatedFile>(deflate(m_entries[index], compressor));
+        auto done = std::make_unique<DeflatedFile>(deflate(index, compressor));
         lock.lock();
         m_done[index] = std::move(done);
         if (index == m_waitingFor)
@@ -161,11 +161,11 @@ void DeflatePool::work()
     libdeflate_free_compressor(compressor);
 }
 
-DeflatedFile DeflatePool::deflate(const ArchiveEntry &entry, libdeflate_compressor *compressor)
+DeflatedFile DeflatePool::deflate(size_t index, libdeflate_compressor *compressor)
 {
     DeflatedFile result;
     std::vector<std::uint8_t> content;
-    if (!readWhole(entry.diskPath(), SmallFileLimit, content, result.tooLarge,
+    if (!readWhole(m_entries.diskPath(index), SmallFileLimit, content, result.tooLarge,
                    result.failedOpening)) {
         result.systemError = errno != 0 ? errno : EIO;
         return result;

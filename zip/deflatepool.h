@@ -63,7 +63,7 @@ public:
 
 private:
     void work();
-    DeflatedFile deflate(const ArchiveEntry &entry, libdeflate_compressor *compressor);
+    DeflatedFile deflate(size_t index, libdeflate_compressor *compressor);
 
     const EntryList &m_entries;
     const std::atomic_bool &m_cancel;

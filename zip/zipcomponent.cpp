@@ -41,8 +41,7 @@ int ZipComponent::Private::start(Operation kind)
     cancel = false;
     lastError.clear();
     skippedLinks.clear();
-    entries.clear();
-    names.clear();
+    entries = {};
     filesFound = bytesFound = filesSkipped = bytesSkipped = bytesToStore = 0;
     handedOver = false;
     operation = kind;
@@ -160,7 +159,7 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
     QString entryName = Naming::sanitise(name);
     if (entryName.isEmpty())
         entryName = Naming::sanitise(defaultName);
-    const bool duplicate = !excluded && names.contains(entryName);
+    const bool duplicate = !excluded && entries.contains(entryName);
     if (excluded || duplicate || entryName.isEmpty()) {
         if (duplicate) {
             debugLine(QStringLiteral("zip: left out \"%1\": the archive holds \"%2\" already")
@@ -174,15 +173,9 @@ bool ZipComponent::Private::preprocessFile(const FileItem &item,
         return true;
     }
     bytesToStore += item.size;
-    ArchiveEntry entry(item.sourcePath, item.diskPath, entryName);
-    entry.size = item.size;
-    entry.modifiedMs = item.modifiedMs;
-    entry.accessedMs = item.accessedMs;
-    entry.attributes = item.attributes;
-    entry.unixMode = item.unixMode;
-    entry.store = store;
-    entries.push_back(std::move(entry));
-    names.insert(entries.back().name());
+    entries.add(
+        {item.size, item.modifiedMs, item.accessedMs, item.attributes, item.unixMode, store},
+        item.sourcePath, item.diskPath, entryName);
     return true;
 }
 

@@ -8,9 +8,7 @@
 #include "zip/zipcomponent.h"
 
 #include <QPointer>
-#include <QSet>
 #include <QStringList>
-#include <QStringView>
 
 #include <atomic>
 #include <condition_variable>
@@ -111,9 +109,6 @@ struct ZipComponent::Private
 
     // Zip: decided on the owner's thread, handed to the worker once the walk is done.
     Internal::EntryList entries;
-    // The names of the entries, viewed where the entries keep them (a deque
-    // does not move what it holds): each name is kept once.
-    QSet<QStringView> names;
     qint64 filesFound = 0;
     qint64 bytesFound = 0;
     qint64 filesSkipped = 0;

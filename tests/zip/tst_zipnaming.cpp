@@ -11,43 +11,34 @@ class tst_ZipNaming : public QObject
     Q_OBJECT
 
 private slots:
-    void defaultName_data()
+    void naming_data()
     {
-        columns<QString, bool, QString>({"source", "preservePaths", "name"});
-        row("path less its root", "/x/pads/logo.gif", true, "x/pads/logo.gif");
-        row("bare name", "/x/pads/logo.gif", false, "logo.gif");
-        row("network path less its two separators", "//server/share/a.htm", true,
+        // preservePaths: the default name of the source path (0 or 1); -1: the name sanitised
+        columns<QString, int, QString>({"name", "preservePaths", "entry"});
+        row("path less its root", "/x/pads/logo.gif", 1, "x/pads/logo.gif");
+        row("bare name", "/x/pads/logo.gif", 0, "logo.gif");
+        row("network path less its two separators", "//server/share/a.htm", 1,
             "server/share/a.htm");
+        row("backslashes become slashes", "img\\sub\\logo.gif", -1, "img/sub/logo.gif");
+        row("absolute path loses its root", "/etc/passwd", -1, "etc/passwd");
+        row("drive designator cut", "c:\\x\\pads\\a.htm", -1, "x/pads/a.htm");
+        row("drive without separator cut", "D:a.htm", -1, "a.htm");
+        row("network path", "\\\\srv\\share\\a.htm", -1, "srv/share/a.htm");
+        row("parent parts dropped", "../../etc/passwd", -1, "etc/passwd");
+        row("parent parts inside dropped", "a/../../b/./c.htm", -1, "a/b/c.htm");
+        row("doubled separators", "a//b///c.htm", -1, "a/b/c.htm");
+        row("folder entry loses its slash", "img/", -1, "img");
+        row("dots in names kept", "..hidden/a..b.htm", -1, "..hidden/a..b.htm");
+        row("unicode and spaces kept", "Bilder/ünï cödé.png", -1, "Bilder/ünï cödé.png");
+        row("nothing left", "/../.", -1, "");
     }
 
-    void defaultName()
-    {
-        QFETCH(QString, source);
-        QFETCH(bool, preservePaths);
-        QTEST(Naming::defaultName(source, preservePaths), "name");
-    }
-
-    void sanitise_data()
-    {
-        columns<QString, QString>({"name", "entry"});
-        row("backslashes become slashes", "img\\sub\\logo.gif", "img/sub/logo.gif");
-        row("absolute path loses its root", "/etc/passwd", "etc/passwd");
-        row("drive designator cut", "c:\\x\\pads\\a.htm", "x/pads/a.htm");
-        row("drive without separator cut", "D:a.htm", "a.htm");
-        row("network path", "\\\\srv\\share\\a.htm", "srv/share/a.htm");
-        row("parent parts dropped", "../../etc/passwd", "etc/passwd");
-        row("parent parts inside dropped", "a/../../b/./c.htm", "a/b/c.htm");
-        row("doubled separators", "a//b///c.htm", "a/b/c.htm");
-        row("folder entry loses its slash", "img/", "img");
-        row("dots in names kept", "..hidden/a..b.htm", "..hidden/a..b.htm");
-        row("unicode and spaces kept", "Bilder/ünï cödé.png", "Bilder/ünï cödé.png");
-        row("nothing left", "/../.", "");
-    }
-
-    void sanitise()
+    void naming()
     {
         QFETCH(QString, name);
-        QTEST(Naming::sanitise(name), "entry");
+        QFETCH(int, preservePaths);
+        QTEST(preservePaths < 0 ? Naming::sanitise(name) : Naming::defaultName(name, preservePaths),
+              "entry");
     }
 
     void alreadyCompressed_data()
