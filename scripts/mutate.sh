@@ -54,7 +54,7 @@ fault "twips truncated instead of rounded" platform/twips.cpp \
 fault "stored SHA-256 not checked on reading" dravo/actionpadstore.cpp \
   're:else if \(!result\.storedSha256\.isEmpty\(\) && result\.storedSha256 != result\.sha256\)' \
   'else if (false)' \
-  "tst_actionpadstore|tst_actionpadscommands|$E2E"
+  "tst_actionpadstore|tst_admincommands|$E2E"
 fault "a nested rollback does not doom the outer transaction" dravo/engine.cpp \
   're:m_rollbackOnly = true;(\s*return;)' '$1' \
   '^tst_engine$|tst_actionpadstore|tst_actionpadpublisher|tst_hostdatabase'
@@ -166,7 +166,7 @@ fault "a dictionary that is nowhere is selected without a word" host/impl/transl
 # --------------------------------------------------------------------------------------------- app
 fault "a refresh failing after the commit exits 1, not 3" app/publishcommand.cpp \
   'constexpr int kExitNotRefreshed = 3;' 'constexpr int kExitNotRefreshed = 1;' \
-  "tst_admincommands|tst_actionpadscommands|$E2E"
+  "tst_admincommands|$E2E"
 fault "a signal ends the publish with exit 1, not 128 + signal" app/interruption.cpp \
   '_exit(128 + signal);' '_exit(1);' \
   "tst_admincommands|$E2E"

@@ -70,6 +70,13 @@ private slots:
         m_fixture->connect();
         QCOMPARE(RM::GetText("Title", ""), QStringLiteral("Title"));
     }
+
+    // %1 takes the value; {vbNewLine} is a CR LF line break.
+    void formatTextFillsInTheValueAndLineBreaks()
+    {
+        QCOMPARE(RM::FormatText("Left out:{vbNewLine}%1", "a.htm"),
+                 QStringLiteral("Left out:\r\na.htm"));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ResourceManager)

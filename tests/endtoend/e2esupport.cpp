@@ -4,59 +4,40 @@
 
 #include "dravo/actionpadstore.h"
 #include "dravo/engine.h"
-#include "dravo/servercache.h"
+#include "host/impl/addinmanager.h"
+#include "host/impl/application.h"
+#include "host/impl/hostclasses.h"
+#include "host/impl/hosttranslations.h"
 
+#include <QApplication>
 #include <QBuffer>
-#include <QCryptographicHash>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
+#include <QDialog>
 #include <QJsonDocument>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTest>
 
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 using namespace Qt::StringLiterals;
 
 namespace EndToEnd {
 
-namespace {
-
-QString sha256(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
-
 // Reads the archive from standard input with the standard library only.
 const char kZipReader[] = R"(
-import hashlib, io, json, sys, zipfile
+import io, json, sys, zipfile
 with zipfile.ZipFile(io.BytesIO(sys.stdin.buffer.read())) as archive:
     bad = archive.testzip()
     if bad is not None:
         sys.exit("entry %s is damaged" % bad)
     print(json.dumps([
         {"name": info.filename, "size": info.file_size, "compressedSize": info.compress_size,
-         "crc32": "%08x" % info.CRC, "sha256": hashlib.sha256(archive.read(info)).hexdigest()}
+         "crc32": "%08x" % info.CRC}
         for info in archive.infolist()]))
 )";
-
-} // namespace
-
-QString StoredState::describe() const
-{
-    QStringList pairs;
-    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
-        pairs.append(it.key() + u'=' + it.value());
-    std::sort(pairs.begin(), pairs.end());
-    return u"archive %1 bytes (%2), attributes {%3}, cache %4"_s.arg(archive.size())
-        .arg(sha256(archive).left(12), pairs.join(u", "_s))
-        .arg(cacheGeneration);
-}
 
 StoredState readStoredState(const QString &location)
 {
@@ -66,8 +47,6 @@ StoredState readStoredState(const QString &location)
         [&] {
             Corvane::Dravo::ActionPadStore store(*engine);
             state.attributes = store.attributes();
-            state.storedSha256 = store.contentSha256();
-            state.cacheGeneration = Corvane::Dravo::ServerCache(*engine).generation();
             QBuffer buffer(&state.archive);
             buffer.open(QIODevice::WriteOnly);
             store.readContent(buffer);
@@ -87,26 +66,6 @@ QJsonArray pythonEntries(const QByteArray &archive, QString *error)
     *error =
         read ? QString() : u"python3: "_s + QString::fromLocal8Bit(python.readAllStandardError());
     return read ? QJsonDocument::fromJson(python.readAllStandardOutput()).array() : QJsonArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QHash<QString, QString> folderHashes(const QString &folder)
-{
-    QHash<QString, QString> hashes;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        if (file.open(QIODevice::ReadOnly))
-            hashes.insert(QDir(folder).relativeFilePath(file.fileName()), sha256(file.readAll()));
-    }
-    return hashes;
 }
 
 QString sqlite(const QString &path, const QString &command)
@@ -138,6 +97,88 @@ bool runAsNobody(QProcess &process, const QStringList &folders, QString *reason)
             _exit(126);
     });
     return true;
+}
+
+LiveHost::LiveHost(const QString &database, const QString &language)
+{
+    static const bool registered = (Corvane::Host::registerHostClasses(), true);
+    Q_UNUSED(registered)
+    m_application = std::make_unique<Corvane::Host::Application>();
+    Corvane::Host::HostTranslations::install(language);
+    m_application->setLanguage(language);
+    m_application->openDatabase(database);
+    // Locations may be relative to the web folder, as in corvane-admin's own session.
+    QDir::setCurrent(m_application->WebFolder());
+    m_addins = std::make_unique<Corvane::Host::AddinManager>(*m_application);
+    m_addins->connectAll();
+
+    connect(&m_answering, &QTimer::timeout, this, &LiveHost::answerOpenDialogs);
+    m_dialog = new Corvane::Host::ConfigurationDialog(*m_application);
+    m_dialog->loadPages();
+    m_page = m_dialog->findPage(u"ucActionPadEditor"_s);
+    if (m_page) {
+        m_dialog->setCurrentPage(m_page);
+        connect(m_page, SIGNAL(StatusChanged(QString)), this, SLOT(takeStatus(QString)));
+        connect(m_page, SIGNAL(PublishOutcomeChanged(QString)), this, SLOT(takeOutcome(QString)));
+    }
+    m_dialog->show();
+}
+
+LiveHost::~LiveHost()
+{
+    delete m_dialog;
+    m_addins.reset();
+    m_application.reset();
+    QDir::setCurrent(m_home);
+}
+
+void LiveHost::startPublish()
+{
+    m_outcome.clear();
+    m_answering.start(10);
+    if (auto *button =
+            m_page ? m_page->findChild<QPushButton *>(u"cmdPublishActionPads"_s) : nullptr)
+        button->click();
+}
+
+QString LiveHost::publish()
+{
+    startPublish();
+    (void)QTest::qWaitFor([this] { return !m_outcome.isEmpty(); }, 120000);
+    return m_outcome;
+}
+
+void LiveHost::takeStatus(const QString &text)
+{
+    if (onStatus)
+        onStatus(text);
+}
+
+void LiveHost::takeOutcome(const QString &outcome)
+{
+    m_outcome = outcome == "running"_L1 ? QString() : outcome;
+}
+
+void LiveHost::answerOpenDialogs()
+{
+    m_answering.stop(); // onModal may take its time: nothing runs twice
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(window);
+        if (!dialog || !dialog->isVisible() || !dialog->isModal())
+            continue;
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        QAbstractButton *choice = box ? box->defaultButton() : nullptr;
+        for (QPushButton *button : dialog->findChildren<QPushButton *>())
+            if (!choice && button->isDefault() && button->isVisible())
+                choice = button;
+        if (onModal)
+            onModal(dialog);
+        if (choice)
+            choice->click();
+        else
+            dialog->accept();
+    }
+    m_answering.start(10);
 }
 
 } // namespace EndToEnd

@@ -1,38 +1,44 @@
 #pragma once
 
-// Around a publish: the stored action pad file, independent readers, web files, "nobody".
+// Around a publish: the stored action pad file, independent readers, "nobody", and the real
+// host's configuration window in the test.
+
+#include "host/impl/configurationdialog.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QHash>
 #include <QJsonArray>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <functional>
+#include <memory>
+
+class QDialog;
 class QProcess;
+
+namespace Corvane::Host {
+class AddinManager;
+class Application;
+} // namespace Corvane::Host
 
 namespace EndToEnd {
 
-// The archive's bytes (checked against its stored SHA-256 on reading: a mismatch throws), the
-// checksum, the attributes and the server cache's generation, read through the engine.
+// The archive's bytes (checked against its stored SHA-256 on reading: a mismatch throws) and
+// the attributes, read through the engine.
 struct StoredState
 {
     QByteArray archive;
-    QString storedSha256;
     QHash<QString, QString> attributes;
-    qint64 cacheGeneration = 0;
-
-    QString describe() const; // one line: archive size and hash, attributes in name order, cache
 };
 StoredState readStoredState(const QString &location);
 
-// python3 zipfile's {name, size, compressedSize, crc32, sha256} per entry after testzip(); on
-// failure none, and `error` says why.
+// python3 zipfile's {name, size, compressedSize, crc32} per entry (as `actionpads show --json`
+// lists them) after testzip(); on failure none, and `error` says why.
 QJsonArray pythonEntries(const QByteArray &archive, QString *error);
-
-// Writes the file, creating its folders.
-void writeFile(const QString &path, const QByteArray &content);
-// Relative path -> SHA-256; reading settles the access times that archives record (relatime).
-QHash<QString, QString> folderHashes(const QString &folder);
 
 // The sqlite3 shell's answer, read-only: ".sha3sum --schema" hashes everything (equal hashes, equal
 // contents), "PRAGMA integrity_check" gives "ok" or the damage found.
@@ -40,5 +46,42 @@ QString sqlite(const QString &path, const QString &command);
 
 // As root (whom permissions do not stop): the folders and the process go to the user "nobody".
 bool runAsNobody(QProcess &process, const QStringList &folders, QString *reason);
+
+// corvane-admin's configuration window in the test: the real host and add-in on the database in
+// the language, the action pad page shown; from the first publish on, every modal window is
+// handed to onModal, then gets its default button.
+class LiveHost final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LiveHost(const QString &database, const QString &language = QStringLiteral("en"));
+    ~LiveHost() override;
+    Q_DISABLE_COPY_MOVE(LiveHost)
+
+    Corvane::Host::Application &application() { return *m_application; }
+    Corvane::Host::ConfigurationDialog *dialog() const { return m_dialog; }
+    QWidget *page() const { return m_page; }
+
+    void startPublish();                           // presses the publish button
+    QString publish();                             // and waits for the outcome
+    QString outcome() const { return m_outcome; }  // empty while running
+    std::function<void(const QString &)> onStatus; // each status the page shows
+    std::function<void(QDialog *)> onModal;
+
+private slots:
+    void takeStatus(const QString &text);
+    void takeOutcome(const QString &outcome);
+
+private:
+    void answerOpenDialogs();
+
+    const QString m_home = QDir::currentPath();
+    std::unique_ptr<Corvane::Host::Application> m_application;
+    std::unique_ptr<Corvane::Host::AddinManager> m_addins;
+    QPointer<Corvane::Host::ConfigurationDialog> m_dialog;
+    QPointer<QWidget> m_page;
+    QTimer m_answering;
+    QString m_outcome;
+};
 
 } // namespace EndToEnd

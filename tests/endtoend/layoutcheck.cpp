@@ -35,12 +35,8 @@ bool shownAsRichText(const QLabel *label)
 
 int labelFlags(const QLabel *label)
 {
-    int flags = int(label->alignment());
-    if (label->wordWrap())
-        flags |= Qt::TextWordWrap;
-    if (label->buddy())
-        flags |= Qt::TextShowMnemonic;
-    return flags;
+    return int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0) |
+           (label->buddy() ? Qt::TextShowMnemonic : 0);
 }
 
 QRect labelTextArea(const QLabel *label)
@@ -49,26 +45,23 @@ QRect labelTextArea(const QLabel *label)
     return label->contentsRect().adjusted(margin, margin, -margin, -margin);
 }
 
-bool hasPlainText(const QLabel *label)
-{
-    return !label->text().isEmpty() && !shownAsRichText(label);
-}
-
-// Where the widget draws, in its parent's coordinates: a label's text where
-// its alignment puts it, any other widget its whole rectangle.
+// Where the widget draws, in its parent's coordinates: a label's plain text where its
+// alignment puts it, any other widget its whole rectangle.
 QRect occupied(const QWidget *widget)
 {
     const auto *label = qobject_cast<const QLabel *>(widget);
-    if (!label || (label->pixmap().isNull() && label->text().isEmpty()))
-        return label ? QRect() : widget->geometry();
-    if (!hasPlainText(label))
+    if (!label)
         return widget->geometry();
-    const QRect area = labelTextArea(label);
-    const QRect text = label->fontMetrics().boundingRect(area, labelFlags(label), label->text());
+    if (label->text().isEmpty())
+        return label->pixmap().isNull() ? QRect() : widget->geometry();
+    if (shownAsRichText(label))
+        return widget->geometry();
+    const QRect text =
+        label->fontMetrics().boundingRect(labelTextArea(label), labelFlags(label), label->text());
     return text.intersected(label->rect()).translated(label->pos());
 }
 
-// "<path>: the text "<text>" needs <size>, it has <size>" when the text does not fit.
+// "<name>: the text "<text>" needs <size>, it has <size>" when the text does not fit.
 void checkFits(const QWidget *widget, const QString &text, const QSize &needed, const QSize &has,
                QStringList &found)
 {
@@ -97,70 +90,53 @@ void checkLabel(const QLabel *label, QStringList &found)
     checkFits(label, label->text(), needed.size(), area.size(), found);
 }
 
-void checkButton(const QPushButton *button, QStringList &found)
-{
-    if (button->text().isEmpty())
-        return;
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    option.icon = button->icon();
-    option.iconSize = button->iconSize();
-    if (button->isDefault())
-        option.features |= QStyleOptionButton::DefaultButton;
-    QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
-    if (!button->icon().isNull())
-        needed.rwidth() += button->iconSize().width() + 4;
-    checkFits(
-        button, button->text(), needed,
-        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size(),
-        found);
-}
-
-void checkComboBox(const QComboBox *combo, QStringList &found)
-{
-    QStyleOptionComboBox option;
-    option.initFrom(combo);
-    option.editable = combo->isEditable();
-    option.currentText = combo->currentText();
-    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                       QStyle::SC_ComboBoxEditField, combo);
-    checkFits(combo, combo->currentText(),
-              QSize(combo->fontMetrics().horizontalAdvance(combo->currentText()), 0), field.size(),
-              found);
-}
-
+// A button's text (and icon) in its contents rectangle; a group box's title and a combo box's
+// current text in one line across their contents and edit field.
 void checkText(const QWidget *widget, QStringList &found)
 {
-    if (const auto *label = qobject_cast<const QLabel *>(widget))
+    QString text;
+    QSize has;
+    int iconWidth = -1; // none: only the width counts
+    if (const auto *label = qobject_cast<const QLabel *>(widget)) {
         checkLabel(label, found);
-    else if (const auto *button = qobject_cast<const QPushButton *>(widget))
-        checkButton(button, found);
-    else if (const auto *box = qobject_cast<const QGroupBox *>(widget))
-        checkFits(box, box->title(),
-                  QSize(box->fontMetrics().size(Qt::TextShowMnemonic, box->title()).width(), 0),
-                  box->contentsRect().size(), found);
-    else if (const auto *combo = qobject_cast<const QComboBox *>(widget))
-        checkComboBox(combo, found);
-    // A read-only text box shows its whole text without scrolling.
-    else if (const auto *text = qobject_cast<const QPlainTextEdit *>(widget);
-             text && text->isReadOnly() && !text->toPlainText().isEmpty() &&
-             (text->verticalScrollBar()->maximum() > 0 ||
-              text->horizontalScrollBar()->maximum() > 0))
+    } else if (const auto *button = qobject_cast<const QPushButton *>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = text = button->text();
+        option.icon = button->icon();
+        option.iconSize = button->iconSize();
+        if (button->isDefault())
+            option.features |= QStyleOptionButton::DefaultButton;
+        iconWidth = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+        has =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size();
+    } else if (const auto *box = qobject_cast<const QGroupBox *>(widget)) {
+        text = box->title();
+        has = box->contentsRect().size();
+    } else if (const auto *combo = qobject_cast<const QComboBox *>(widget)) {
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        option.currentText = text = combo->currentText();
+        has =
+            combo->style()
+                ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+                .size();
+    } else if (const auto *edit = qobject_cast<const QPlainTextEdit *>(widget);
+               edit && edit->isReadOnly() && !edit->toPlainText().isEmpty() &&
+               (edit->verticalScrollBar()->maximum() > 0 ||
+                edit->horizontalScrollBar()->maximum() > 0)) {
+        // A read-only text box shows its whole text without scrolling.
         found << QStringLiteral("%1: its text does not fit without scrolling (viewport %2)")
-                     .arg(nameOf(text), sizeText(text->viewport()->size()));
-}
-
-QList<const QWidget *> visibleChildren(const QWidget *widget)
-{
-    QList<const QWidget *> children;
-    for (const QObject *child : widget->children()) {
-        const auto *childWidget = qobject_cast<const QWidget *>(child);
-        if (childWidget && !childWidget->isWindow() && childWidget->isVisible() &&
-            !childWidget->size().isEmpty())
-            children.append(childWidget);
+                     .arg(nameOf(edit), sizeText(edit->viewport()->size()));
     }
-    return children;
+    if (text.isEmpty())
+        return;
+    QSize needed = widget->fontMetrics().size(Qt::TextShowMnemonic, text);
+    if (iconWidth < 0)
+        needed.setHeight(0);
+    needed.rwidth() += qMax(iconWidth, 0);
+    checkFits(widget, text, needed, has, found);
 }
 
 // A scroll area's viewport holds content larger than itself by design, and a
@@ -173,7 +149,11 @@ bool arrangesItsOwn(const QWidget *widget)
 
 void checkChildren(const QWidget *widget, QStringList &found)
 {
-    const QList<const QWidget *> children = visibleChildren(widget);
+    QList<const QWidget *> children;
+    for (const QWidget *child : widget->findChildren<const QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow() && child->isVisible() && !child->size().isEmpty())
+            children.append(child);
+    }
     if (!arrangesItsOwn(widget)) {
         for (qsizetype i = 0; i < children.size(); ++i) {
             const QWidget *child = children.at(i);

@@ -1,7 +1,6 @@
 // Faults during a publish leave the old or the new state and say what failed (kills also on PG).
 
 #include "e2esupport.h"
-#include "livehost.h"
 
 #include "../app/admintool.h"
 #include "../datarows.h"
@@ -10,11 +9,9 @@
 #include "host/impl/application.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 
@@ -35,7 +32,6 @@ struct PublishRun
 {
     qint64 zipAt = -1, storeAt = -1, endAt = -1;
     bool killed = false;
-    qint64 pid = 0;
     int exitCode = -1;
     QString output, errors;
 };
@@ -72,20 +68,16 @@ class tst_PublishFaults : public QObject
     }
 
     // Runs a publish and kills it `delayMs` after a line starting with `trigger` appeared.
-    PublishRun runPublish(const QString &trigger = {}, qint64 delayMs = 0,
-                          QProcess *prepared = nullptr, int signal = SIGKILL)
+    PublishRun runPublish(const QString &trigger = {}, qint64 delayMs = 0, int signal = SIGKILL)
     {
-        QProcess own;
-        QProcess &process = prepared ? *prepared : own;
-        if (!prepared)
-            process.setProcessEnvironment(environment(folder(u"tmp-run"_s)));
+        QProcess process;
+        process.setProcessEnvironment(environment(folder(u"tmp-run"_s)));
         PublishRun run;
         QElapsedTimer clock;
         clock.start();
         process.start(AdminTool::program(),
                       {u"publish"_s, u"--database"_s, location(), u"--language"_s, u"en"_s});
         qint64 triggeredAt = -1;
-        run.pid = process.processId();
         while (process.state() != QProcess::NotRunning) {
             process.waitForReadyRead(2);
             run.output += QString::fromUtf8(process.readAllStandardOutput());
@@ -127,30 +119,11 @@ class tst_PublishFaults : public QObject
     // Puts the old archive and attributes back, as one save.
     void restore(const StoredState &state)
     {
-        const QString path = folder(u"restore"_s) + u"/old.zip"_s;
-        EndToEnd::writeFile(path, state.archive);
+        const QString path =
+            DravoTest::writeFile(folder(u"restore"_s), u"old.zip"_s, state.archive);
         const std::unique_ptr<Corvane::Dravo::Engine> engine =
             Corvane::Dravo::Engine::open(location());
         Corvane::Dravo::ActionPadStore(*engine).save(path, state.attributes);
-    }
-
-    // Prepares a run as "nobody" (as root) with its own settings and, if it exists, temporary
-    // folder.
-    bool prepareUnprivileged(QProcess &process, const QString &tmpdir, QString *reason)
-    {
-        const QString user = folder(u"user"_s); // settings, home and runtime folder
-        QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QProcessEnvironment environment = this->environment(tmpdir);
-        for (const QString &name : {u"XDG_CONFIG_HOME"_s, u"HOME"_s, u"XDG_RUNTIME_DIR"_s})
-            environment.insert(name, user);
-        process.setProcessEnvironment(environment);
-        const auto all =
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther;
-        QFile::setPermissions(m_demo->folder(), all | QFile::ExeOwner | QFile::ExeOther);
-        QFile::setPermissions(location(), all);
-        return EndToEnd::runAsNobody(
-            process, QFileInfo::exists(tmpdir) ? QStringList{user, tmpdir} : QStringList{user},
-            reason);
     }
 
 private slots:
@@ -171,23 +144,22 @@ private slots:
     {
         // Files that do not compress make the zip and the store last long enough to be hit.
         for (int i = 0; i < 4; ++i) {
-            EndToEnd::writeFile(web() + u"/media/r%1.bin"_s.arg(i),
-                                DravoTest::randomBytes(1500000, quint32(i)));
-            EndToEnd::writeFile(web() + u"/media/p%1.jpg"_s.arg(i),
-                                DravoTest::randomBytes(1000000, quint32(10 + i)));
+            DravoTest::writeFile(folder(u"web/media"_s), u"r%1.bin"_s.arg(i),
+                                 DravoTest::randomBytes(1500000, quint32(i)));
+            DravoTest::writeFile(folder(u"web/media"_s), u"p%1.jpg"_s.arg(i),
+                                 DravoTest::randomBytes(1000000, quint32(10 + i)));
         }
         QCOMPARE(runPublish().exitCode, 0);
         const StoredState before = EndToEnd::readStoredState(location());
 
         // The next publish changes files and the database-wide page.
         for (int i = 0; i < 4; ++i)
-            EndToEnd::writeFile(web() + u"/media/r%1.bin"_s.arg(i),
-                                DravoTest::randomBytes(1500000, quint32(100 + i)));
-        EndToEnd::writeFile(web() + u"/home.htm"_s, "<html>home</html>\n");
+            DravoTest::writeFile(folder(u"web/media"_s), u"r%1.bin"_s.arg(i),
+                                 DravoTest::randomBytes(1500000, quint32(100 + i)));
+        DravoTest::writeFile(web(), u"home.htm"_s, "<html>home</html>\n");
         QCOMPARE(
             m_demo->admin({u"settings"_s, u"set"_s, u"WebBar"_s, u"URL"_s, u"home.htm"_s}).exitCode,
             0);
-        EndToEnd::folderHashes(web()); // settles the access times
         const PublishRun whole = runPublish();
         QVERIFY2(whole.exitCode == 0 && whole.zipAt > 0 && whole.storeAt > whole.zipAt,
                  qPrintable(whole.errors));
@@ -214,26 +186,16 @@ private slots:
                 run = runPublish(kZipState, qint64(share * zipTime));
             else
                 run = runPublish(kStoreState, qint64(share * storeTime * 1.3));
-            // What a kill leaves in the temporary folder is the killed run's, and only until the
-            // next publish: nothing piles up.
-            const QStringList left = QDir(folder(u"tmp-run"_s)).entryList(QDir::Files);
-            QVERIFY2(left.size() <= 2 &&
-                         left.filter(u"corvane%1-"_s.arg(run.pid)).size() == left.size(),
-                     qPrintable(u"round %1: %2"_s.arg(round).arg(left.join(u' '))));
-
             if (sqlite())
                 QCOMPARE(EndToEnd::sqlite(location(), u"PRAGMA integrity_check"_s), u"ok"_s);
+            // An archive whose SHA-256 was not stored with it throws here.
             const StoredState state = EndToEnd::readStoredState(location());
-            QCOMPARE(
-                state.storedSha256,
-                QString::fromLatin1(
-                    QCryptographicHash::hash(state.archive, QCryptographicHash::Sha256).toHex()));
             const QString saved = classify(state, before, after);
             QVERIFY2(saved != u"other"_s,
                      qPrintable(u"round %1 (%2 ms after start, killed: %3) left %4"_s.arg(round)
                                     .arg(run.endAt)
                                     .arg(run.killed)
-                                    .arg(state.describe())));
+                                    .arg(AdminTool::databaseState(location()))));
             QVERIFY(run.exitCode != 0 || saved == u"new"_s);
             ++counts[saved];
             if (saved != u"old"_s)
@@ -266,47 +228,6 @@ private slots:
         QCOMPARE(dump(), before);
     }
 
-    // The same user publishes, then meets a database file or a temporary folder it may only read.
-    void refusedPublishChangesNothing_data()
-    {
-        const auto readOnly = QFile::ReadOwner | QFile::ReadOther;
-        const auto writable = readOnly | QFile::WriteOwner | QFile::WriteOther;
-        columns<QFileDevice::Permissions, QFileDevice::Permissions, QStringList>(
-            {"database", "tmpdir", "told"});
-        row("the database file is write-protected", QFileDevice::Permissions(readOnly),
-            QFileDevice::Permissions(), QStringList{u"read-only"_s});
-        row("TMPDIR is not writable", QFileDevice::Permissions(writable),
-            QFileDevice::Permissions(readOnly | QFile::ExeOwner | QFile::ExeOther),
-            QStringList{u"temporary folder"_s, u"{tmp}"_s});
-    }
-
-    void refusedPublishChangesNothing()
-    {
-        QFETCH(QFileDevice::Permissions, database);
-        QFETCH(QFileDevice::Permissions, tmpdir);
-        QFETCH(QStringList, told);
-        const QString allowedTmp = folder(u"tmp-user"_s);
-        const QString tmp = tmpdir ? m_demo->folder() + u"/temporary"_s : allowedTmp;
-        QProcess first, second;
-        QString reason;
-        QVERIFY2(prepareUnprivileged(first, allowedTmp, &reason) &&
-                     prepareUnprivileged(second, tmp, &reason),
-                 qPrintable(reason));
-        const PublishRun allowed = runPublish({}, 0, &first);
-        QVERIFY2(allowed.exitCode == 0, qPrintable(allowed.errors));
-        QVERIFY(QFile::setPermissions(location(), database));
-        if (tmpdir) // made after the folders were handed over: not the child's
-            QVERIFY(QDir().mkpath(tmp) && QFile::setPermissions(tmp, tmpdir));
-        const QString before = dump();
-        const PublishRun refused = runPublish({}, 0, &second);
-        QVERIFY2(refused.exitCode > 0, qPrintable(refused.output + refused.errors));
-        QCOMPARE(dump(), before);
-        QVERIFY(QDir(tmp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
-        for (QString fragment : told)
-            QVERIFY2(refused.errors.contains(fragment.replace(u"{tmp}"_s, tmp)),
-                     qPrintable(refused.errors));
-    }
-
     // SIGINT, SIGTERM and SIGHUP end a publish with 128 + the signal, and its temporary files go.
     void signalEndsThePublishCleanly_data()
     {
@@ -320,14 +241,14 @@ private slots:
         QFETCH(int, signal);
         QFETCH(int, exitCode);
         for (int i = 0; i < 4; ++i) // long enough a zip to be hit
-            EndToEnd::writeFile(web() + u"/media/r%1.bin"_s.arg(i),
-                                DravoTest::randomBytes(2000000, quint32(i)));
-        const QString before = EndToEnd::readStoredState(location()).describe();
-        const PublishRun run = runPublish(kZipState, 30, nullptr, signal);
+            DravoTest::writeFile(folder(u"web/media"_s), u"r%1.bin"_s.arg(i),
+                                 DravoTest::randomBytes(2000000, quint32(i)));
+        const QString before = AdminTool::databaseState(location());
+        const PublishRun run = runPublish(kZipState, 30, signal);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.errors.contains(u"stopped by"_s), qPrintable(run.errors));
         QCOMPARE(temporaryFiles(u"tmp-run"_s), QStringList());
-        QCOMPARE(EndToEnd::readStoredState(location()).describe(), before);
+        QCOMPARE(AdminTool::databaseState(location()), before);
     }
 
     // Without a temporary folder (and without XDG_RUNTIME_DIR, whose stand-in Qt would make in
@@ -365,9 +286,16 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, told);
         QCOMPARE(runPublish().exitCode, 0);
+        // As root, the command runs as "nobody", with its own settings, home and folders.
         QProcess process;
+        const QString user = folder(u"user"_s); // 0700, as Qt wants a runtime folder
+        QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment = this->environment(user);
+        for (const QString &name : {u"XDG_CONFIG_HOME"_s, u"HOME"_s, u"XDG_RUNTIME_DIR"_s})
+            environment.insert(name, user);
+        process.setProcessEnvironment(environment);
         QString reason;
-        QVERIFY2(prepareUnprivileged(process, folder(u"tmp-user"_s), &reason), qPrintable(reason));
+        QVERIFY2(EndToEnd::runAsNobody(process, {user}, &reason), qPrintable(reason));
         const auto readOnly = QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(location(), readOnly));
         QVERIFY(QFile::setPermissions(m_demo->folder(), readOnly | QFile::ExeOwner |
@@ -387,29 +315,6 @@ private slots:
         QCOMPARE(AdminTool::databaseState(location()), before);
     }
 
-    // In the configuration window, with the real add-in page: a file gone between the check
-    // and the zip ends the publish, stores nothing and names the file.
-    void fileVanishingBeforeTheZip()
-    {
-        const QByteArray tmpdir = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(folder(u"tmp-live"_s)));
-        const auto restoreTmpdir = qScopeGuard([&] { qputenv("TMPDIR", tmpdir); });
-        EndToEnd::LiveHost host(location());
-        QCOMPARE(host.publish(), u"published"_s);
-        const QString before = EndToEnd::readStoredState(location()).describe();
-        const QString gone = web() + u"/start.htm"_s;
-        host.onStatus = [&](const QString &status) {
-            if (status == kZipState)
-                QFile::remove(gone);
-        };
-        QCOMPARE(host.publish(), u"failed"_s);
-        QVERIFY(!QFileInfo::exists(gone));
-        QCOMPARE(temporaryFiles(u"tmp-live"_s), QStringList());
-        QCOMPARE(EndToEnd::readStoredState(location()).describe(), before);
-        QVERIFY2(!host.messages().filter(u"start.htm"_s).isEmpty(),
-                 qPrintable(host.messages().join(u'\n')));
-    }
-
     // The page destroyed while it zips: whatever the zip component had under way comes to nothing.
     void closingThePageDuringAPublish()
     {
@@ -417,8 +322,8 @@ private slots:
         qputenv("TMPDIR", QFile::encodeName(folder(u"tmp-live"_s)));
         const auto restoreTmpdir = qScopeGuard([&] { qputenv("TMPDIR", tmpdir); });
         for (int i = 0; i < 6; ++i)
-            EndToEnd::writeFile(web() + u"/data/r%1.bin"_s.arg(i),
-                                DravoTest::randomBytes(4000000, quint32(20 + i)));
+            DravoTest::writeFile(folder(u"web/data"_s), u"r%1.bin"_s.arg(i),
+                                 DravoTest::randomBytes(4000000, quint32(20 + i)));
         EndToEnd::LiveHost host(location());
         QCOMPARE(host.publish(), u"published"_s);
         const QString before = dump();

@@ -5,8 +5,8 @@
 // <window>-<language>.png at its default size and <window>-<language>-minimum.png
 // at its minimum size (scripts/screenshots.sh).
 
+#include "e2esupport.h"
 #include "layoutcheck.h"
-#include "livehost.h"
 
 #include "../app/admintool.h"
 
