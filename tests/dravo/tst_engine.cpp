@@ -54,12 +54,8 @@ private slots:
         for (const QString &sql : std::as_const(setup))
             db.execute(sql);
         DRAVO_EXPECT_ERROR(Engine::open(db.location()), 5, fragment);
-        QCOMPARE(db.execute(sqlite ? "SELECT COUNT(*) FROM sqlite_master WHERE name = "
-                                     "'settings_node'"
-                                   : "SELECT COUNT(*) FROM pg_tables WHERE tablename = "
-                                     "'settings_node'")
-                     .toInt(),
-                 0);
+        const QString tables = sqlite ? "sqlite_master WHERE name" : "pg_tables WHERE tablename";
+        QCOMPARE(db.execute("SELECT COUNT(*) FROM " + tables + " = 'settings_node'").toInt(), 0);
         if (sqlite)
             QCOMPARE(db.execute("PRAGMA journal_mode").toString(), QStringLiteral("delete"));
     }

@@ -50,9 +50,8 @@ private slots:
     void refusesBadRecords_data()
     {
         columns<qint32, QString, int, QString>({"id", "name", "number", "fragment"});
-        QTest::newRow("id taken") << 10 << "Suppliers" << 457 << "used by the table \"Customers\"";
-        QTest::newRow("name taken, in another case")
-            << 11 << " CUSTOMERS" << 457 << "already used by the table 10";
+        row("id taken", 10, "Suppliers", 457, "used by the table \"Customers\"");
+        row("name taken, in another case", 11, " CUSTOMERS", 457, "already used by the table 10");
     }
 
     void refusesBadRecords()

@@ -1,9 +1,8 @@
 // The host's application without a database: message boxes and modal dialogs in
 // unattended mode and the mouse pointer.
 #include "../datarows.h"
+#include "../platform/platformtest.h"
 #include "unattendedcapture.h"
-
-#include "platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -43,14 +42,13 @@ private slots:
         QFETCH(QString, line);
         Host::Application application;
         HostTest::UnattendedCapture capture(application);
-        try {
-            QCOMPARE(application.MessageBox("Three files are missing:\r\na.htm\r\nb.htm",
-                                            style | Code::SetForeground),
-                     answer);
-        } catch (const Platform::RuntimeError &error) {
-            QCOMPARE(answer, -1);
-            QCOMPARE(error.number(), Platform::ErrorNumber::InvalidProcedureCall);
-        }
+        int answered = -1;
+        QCOMPARE(errorOf([&] {
+                     answered = application.MessageBox("Three files are missing:\r\na.htm\r\nb.htm",
+                                                       style | Code::SetForeground);
+                 }),
+                 answer < 0 ? int(Platform::ErrorNumber::InvalidProcedureCall) : 0);
+        QCOMPARE(answered, answer);
         QCOMPARE(QString::fromUtf8(toErrors ? capture.errors : capture.output),
                  line.isNull() ? "" : line + '\n');
         QVERIFY((toErrors ? capture.output : capture.errors).isEmpty());
@@ -67,7 +65,6 @@ private slots:
     {
         QFETCH(bool, secondIsDefault);
         QFETCH(bool, defaultCloses);
-        QFETCH(int, result);
         Host::Application application;
         HostTest::UnattendedCapture capture(application);
         QDialog dialog;
@@ -81,7 +78,7 @@ private slots:
         connect(first, &QPushButton::clicked, &dialog, [&] { dialog.done(1); });
         if (defaultCloses)
             connect(second, &QPushButton::clicked, &dialog, [&] { dialog.done(2); });
-        QCOMPARE(dialog.exec(), result);
+        QTEST(dialog.exec(), "result");
         QVERIFY(capture.output.startsWith(secondIsDefault ? "Duplicates [Keep]\n"
                                                           : "Duplicates [Continue]\n"));
         QCOMPARE(capture.errors.isEmpty(), defaultCloses);

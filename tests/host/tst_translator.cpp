@@ -108,11 +108,10 @@ private slots:
         QFETCH(QString, context);
         QFETCH(QString, source);
         QFETCH(int, n);
-        QFETCH(QString, expected);
         Host::HostTranslations::install("de");
         Host::HostTranslations::install(language); // in place of the German ones
-        QCOMPARE(QCoreApplication::translate(context.toLatin1(), source.toLatin1(), nullptr, n),
-                 expected);
+        QTEST(QCoreApplication::translate(context.toLatin1(), source.toLatin1(), nullptr, n),
+              "expected");
         Host::HostTranslations::install("en");
     }
 };
