@@ -9,6 +9,7 @@
 #include "platform/componentregistry.h"
 #include "platform/programsettings.h"
 #include "platform/runtimeerror.h"
+#include "tests/platform/platformtest.h"
 
 #include <QTest>
 
@@ -17,7 +18,6 @@
 namespace AM = Brimble::ApplicationManager;
 using Corvane::Platform::ComponentRegistry;
 using namespace DataRows;
-using Corvane::Platform::RuntimeError;
 namespace ProgramSettings = Corvane::Platform::ProgramSettings;
 
 namespace {
@@ -102,13 +102,7 @@ private slots:
     {
         QFETCH(QObject *, application);
         m_splashOnly.messages.clear();
-        int error = 0;
-        try {
-            connectAddin(application);
-        } catch (const RuntimeError &thrown) {
-            error = thrown.number();
-        }
-        QTEST(error, "error");
+        QTEST(errorOf([&] { connectAddin(application); }), "error");
         QVERIFY(!AM::IsInitialized());
         QTEST(m_splashOnly.messages, "splashed");
     }
@@ -155,13 +149,7 @@ private slots:
         FakeHost::DebugCapture capture;
         FakeHost::Pages added;
         bool cancel = flagBefore; // comes back unchanged
-        int thrown = 0;
-        try {
-            host().application.raiseBeforeConfigure(&added, &cancel);
-        } catch (const RuntimeError &e) {
-            thrown = e.number();
-        }
-        QTEST(thrown, "error");
+        QTEST(errorOf([&] { host().application.raiseBeforeConfigure(&added, &cancel); }), "error");
         QTEST(added.Count(), "pages");
         QCOMPARE(cancel, flagBefore);
         // The event's line follows the flag as it stood before the event.

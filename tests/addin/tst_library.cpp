@@ -1,6 +1,7 @@
 // The add-in library as the host meets it: registered through its own
 // DllRegisterServer and serving its public classes by class identifier.
 #include "platform/componentregistry.h"
+#include "tests/datarows.h"
 
 #include <QFileInfo>
 #include <QLibrary>
@@ -29,14 +30,11 @@ private slots:
 
     void servesEveryPublicClass_data()
     {
-        QTest::addColumn<QString>("classId");
-        QTest::addColumn<QString>("className");
+        DataRows::columns<QString, QString>({"classId", "className"});
         for (const char *name : {"Addin", "ucActionPadEditor", "actionPad", "DravoWrapper",
                                  "ActionPadArchiver", "ArchiveFile", "ControlResizer"})
-            QTest::newRow(name) << QStringLiteral("CorvaneBrimble.") + name
-                                << QStringLiteral("Brimble::") + name;
-        QTest::newRow("identifiers ignore letter case") << "corvanebrimble.ADDIN"
-                                                        << "Brimble::Addin";
+            DataRows::row(name, "CorvaneBrimble." + QString(name), "Brimble::" + QString(name));
+        DataRows::row("identifiers ignore letter case", "corvanebrimble.ADDIN", "Brimble::Addin");
     }
 
     void servesEveryPublicClass()

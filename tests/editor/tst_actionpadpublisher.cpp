@@ -117,14 +117,24 @@ private slots:
 
     void publishStoresTheArchiveWithItsNamesThenRefreshes()
     {
-        // A table's location in mixed case with a query part: lower-cased, the query cut.
+        // Locations lower-cased; a file's query part is cut, a web address keeps its own.
         database().addTable({7, "Kunden", "", "Customers", 7, "Kunden"});
         const QString table = m_pads->write("tables/Alpha.htm");
         database().setSetting("Inspectors\\Customers\\WebBar", "URL", table + "?Tab=2");
         setUrl("WebBar", "index.htm");
+        setUrl("Overview", "HTTP://example.com/Over.htm?Tab=2");
+        QStringList locations; // as the archiver gets them, at its first state
+        QObject connection;
+        connect(m_publisher.get(), &ActionPadPublisher::StatusChanged, &connection, [&] {
+            for (const auto &entry : *m_publisher->Archiver()->ActionPads())
+                locations << entry.second->Filename();
+            QObject::disconnect(m_publisher.get(), nullptr, &connection, nullptr);
+        });
 
         QVERIFY(publish());
         QCOMPARE(outcome(), QStringLiteral("published"));
+        QCOMPARE(locations, QStringList({table.toLower(), m_pads->path().toLower() + "index.htm",
+                                         "http://example.com/over.htm?tab=2"}));
         QCOMPARE(m_busy, QList<bool>({true, false}));
         QCOMPARE(host().log.matching("MousePointer").first(), QStringLiteral("MousePointer 11"));
         verifyIdle();

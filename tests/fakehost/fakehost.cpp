@@ -128,16 +128,6 @@ void Application::raiseBeforeConfigure(Corvane::Host::IPages *pages, bool *cance
     status.rethrow();
 }
 
-Pages::~Pages()
-{
-    qDeleteAll(pages);
-}
-
-void Pages::Add(QObject *page)
-{
-    pages.append(page);
-}
-
 Host::Host()
 {
     host.setLanguage(QStringLiteral("en"));

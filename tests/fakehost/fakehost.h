@@ -110,8 +110,8 @@ private:
 class Pages final : public Corvane::Host::IPages
 {
 public:
-    ~Pages() override;
-    void Add(QObject *page) override;
+    ~Pages() override { qDeleteAll(pages); }
+    void Add(QObject *page) override { pages.append(page); }
     int Count() const override { return static_cast<int>(pages.size()); }
     QList<QObject *> pages;
 };

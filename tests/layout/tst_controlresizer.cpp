@@ -74,13 +74,12 @@ private slots:
     {
         // 15 twips a pixel at the offscreen platform's 96 logical dots per inch.
         auto *button = ControlAdapter::of(m_button);
+        QObject *form = ControlAdapter::of(m_form);
         QCOMPARE(ControlAdapter::of(m_button), button);
         QCOMPARE(LateBinding::getProperty(button, "Left").toFloat(), 150.0f);
         QCOMPARE(LateBinding::getProperty(button, "Height").toFloat(), 450.0f);
-        QCOMPARE(LateBinding::getProperty(button, "Container").value<QObject *>(),
-                 ControlAdapter::of(m_form));
-        QCOMPARE(LateBinding::getProperty(button, "Parent").value<QObject *>(),
-                 ControlAdapter::of(m_form));
+        QCOMPARE(LateBinding::getProperty(button, "Container").value<QObject *>(), form);
+        QCOMPARE(LateBinding::getProperty(button, "Parent").value<QObject *>(), form);
         QVERIFY(ControlAdapter::of(m_form)->isForm() && !button->isForm());
         QCOMPARE(ControlAdapter::of(m_form)->ScaleWidth(), 6000.0f);
         LateBinding::call(button, "Move", {300, 150, 750, 1440});
@@ -125,8 +124,8 @@ private slots:
         resizer.Add(ControlAdapter::of(label), "RB");
         m_form->resize(200, 500); // narrower than at registration, but taller
         resizer.Resize();
-        QCOMPARE(m_button->geometry(), QRect(10, 20, 100, 230));
-        QCOMPARE(label->geometry(), QRect(300, 450, 80, 20));
+        QCOMPARE(QList<QRect>({m_button->geometry(), label->geometry()}),
+                 QList<QRect>({QRect(10, 20, 100, 230), QRect(300, 450, 80, 20)}));
     }
 
     void frameUsesOuterSizeWithoutMinimum()
@@ -151,20 +150,19 @@ private slots:
         auto *frame = new QGroupBox(m_form);
         frame->setGeometry(0, 0, 200, 100);
         ControlResizer resizer;
-        QWidget *controls[3];
-        const char *aligns[] = {"L", "LR", "L"};
-        for (int i = 0; i < 3; ++i) {
-            controls[i] = new QWidget(frame);
-            controls[i]->setGeometry(20, 20, 150, 20);
-            resizer.Add(ControlAdapter::of(controls[i]), aligns[i]);
+        QList<QWidget *> controls;
+        for (const char *align : {"L", "LR", "L"}) {
+            controls << new QWidget(frame);
+            controls.last()->setGeometry(20, 20, 150, 20);
+            resizer.Add(ControlAdapter::of(controls.last()), align);
+            controls.last()->setGeometry(1, 1, 1, 1);
         }
-        for (QWidget *control : controls)
-            control->setGeometry(1, 1, 1, 1);
         frame->resize(40, 100); // the stretched control would be 10 pixels less than nothing wide
         QCOMPARE(errorOf([&] { resizer.Resize(); }), ErrorNumber::InvalidPropertyValue);
-        QCOMPARE(controls[0]->geometry(), QRect(20, 20, 150, 20));
-        QCOMPARE(controls[1]->geometry(), QRect(1, 1, 1, 1));
-        QCOMPARE(controls[2]->geometry(), QRect(1, 1, 1, 1));
+        const QRect moved(20, 20, 150, 20), untouched(1, 1, 1, 1);
+        QCOMPARE(QList<QRect>(
+                     {controls[0]->geometry(), controls[1]->geometry(), controls[2]->geometry()}),
+                 QList<QRect>({moved, untouched, untouched}));
     }
 
     void movesInOrderOfRegistrationSinceTheFormLastHadNoWidth()

@@ -4,6 +4,7 @@
 
 #include "platform/latebinding.h"
 #include "platform/runtimeerror.h"
+#include "tests/platform/platformtest.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -56,12 +57,10 @@ private slots:
     void aMissingArchiveFileKeepsTheStoredOne()
     {
         Brimble::DravoWrapper().UpdateActionPadFile(writeFile("old.zip", "old archive"));
-        try {
-            Brimble::DravoWrapper().UpdateActionPadFile(m_dir.filePath("gone.zip"));
-            QFAIL("UpdateActionPadFile succeeded");
-        } catch (const RuntimeError &error) {
-            QCOMPARE(error.number(), 53);
-        }
+        QCOMPARE(errorOf([&] {
+                     Brimble::DravoWrapper().UpdateActionPadFile(m_dir.filePath("gone.zip"));
+                 }),
+                 53);
         QCOMPARE(database().storedFile(), QByteArray("old archive"));
     }
 

@@ -45,11 +45,6 @@ QTreeWidget *listOf(QWidget &dialog)
     return dialog.findChild<QTreeWidget *>("lvArchiveFiles");
 }
 
-int px(float twips)
-{
-    return Twips::toPixels(twips);
-}
-
 } // namespace
 
 // Receives the folders the dialog asks the shell to open.
@@ -84,10 +79,6 @@ private:
     }
 
     QVariant stored(const QString &key) { return m_fixture->host.database.setting(kSettings, key); }
-    void store(const QString &key, const QVariant &value)
-    {
-        m_fixture->host.database.setSetting(kSettings, key, value);
-    }
 
 private slots:
     void initTestCase() { QApplication::setDesktopSettingsAware(false); }
@@ -169,18 +160,18 @@ private slots:
         QFETCH(QVariant, height);
         QFETCH(int, outerWidth);
         QFETCH(int, outerHeight);
-        if (width.isValid()) {
-            store("Width", width);
-            store("Height", height);
-        }
+        for (const auto &[key, value] : {std::pair{"Width", width}, std::pair{"Height", height}})
+            if (value.isValid())
+                m_fixture->host.database.setSetting(kSettings, key, value);
         float column1 = 0;
         runDialog(makeRecords({"a.htm", "a.htm"}), [&](frmEditArchiveDuplicates &dialog) {
-            QCOMPARE(dialog.size(), QSize(px(outerWidth - 120), px(outerHeight - 450)));
+            QCOMPARE(dialog.size(),
+                     QSize(Twips::toPixels(outerWidth - 120), Twips::toPixels(outerHeight - 450)));
             column1 = Twips::fromPixels(listOf(dialog)->columnWidth(0));
         });
-        QCOMPARE(stored("Width").toInt(), outerWidth);
-        QCOMPARE(stored("Height").toInt(), outerHeight);
-        QCOMPARE(stored("lva-1").toInt(), qRound(column1));
+        QCOMPARE(QList<int>(
+                     {stored("Width").toInt(), stored("Height").toInt(), stored("lva-1").toInt()}),
+                 QList<int>({outerWidth, outerHeight, qRound(column1)}));
     }
 
     void doubleClickOpensTheFolderOfTheRow()
