@@ -2,6 +2,7 @@
 // the zip step's dots drawn as one redrawn progress bar.
 
 #include "app/statusprinter.h"
+#include "tests/datarows.h"
 
 #include <QTest>
 
@@ -33,40 +34,36 @@ class tst_StatusPrinter : public QObject
 private slots:
     void print_data()
     {
-        QTest::addColumn<QStringList>("statuses");
-        QTest::addColumn<bool>("terminal");
-        QTest::addColumn<QString>("expected");
-
+        DataRows::columns<QStringList, bool, QString>({"statuses", "terminal", "expected"});
         const QStringList publish{"Zipping", "Zipping.", "Zipping..", "Storing", "Published"};
-        QTest::newRow("pipe: every status a line")
-            << publish << false << "Zipping\nZipping.\nZipping..\nStoring\nPublished\n";
-        QTest::newRow("terminal: dots redraw one bar")
-            << publish << true
-            << "Zipping\n\r  [#-------------------]   5%"
-               "\r  [##------------------]  10%\nStoring\nPublished\n";
-        QTest::newRow("terminal: text after dots is a new status")
-            << QStringList{"Zipping", "Zipping.", "Zipping. failed"} << true
-            << "Zipping\n\r  [#-------------------]   5%\nZipping. failed\n";
-        QTest::newRow("terminal: the same status again is a line")
-            << QStringList{"Ready", "Ready"} << true << "Ready\nReady\n";
-        QTest::newRow("terminal: a bar open at the end is closed")
-            << QStringList{"Zipping", "Zipping."} << true
-            << "Zipping\n\r  [#-------------------]   5%\n";
+        DataRows::row("pipe: every status a line", publish, false,
+                      "Zipping\nZipping.\nZipping..\nStoring\nPublished\n");
+        DataRows::row("terminal: dots redraw one bar", publish, true,
+                      "Zipping\n\r  [#-------------------]   5%"
+                      "\r  [##------------------]  10%\nStoring\nPublished\n");
+        DataRows::row("terminal: text after dots is a new status",
+                      QStringList{"Zipping", "Zipping.", "Zipping. failed"}, true,
+                      "Zipping\n\r  [#-------------------]   5%\nZipping. failed\n");
+        DataRows::row("terminal: the same status again is a line", QStringList{"Ready", "Ready"},
+                      true, "Ready\nReady\n");
+        DataRows::row("terminal: a bar open at the end is closed",
+                      QStringList{"Zipping", "Zipping."}, true,
+                      "Zipping\n\r  [#-------------------]   5%\n");
     }
     void print()
     {
         QFETCH(QStringList, statuses);
         QFETCH(bool, terminal);
-        QFETCH(QString, expected);
-        QCOMPARE(printed(statuses, terminal), expected);
+        QTEST(printed(statuses, terminal), "expected");
     }
 
     void barIsClampedAndNineteenDotsReachNinetyFive()
     {
-        QCOMPARE(StatusPrinter::bar(99),
-                 QStringLiteral("[###################-]  99%")); // cells cut, not rounded
-        QCOMPARE(StatusPrinter::bar(140), QStringLiteral("[####################] 100%"));
-        QCOMPARE(StatusPrinter::bar(-3), QStringLiteral("[--------------------]   0%"));
+        // Cells are cut, not rounded; a percent out of 0..100 is taken as its nearest end.
+        const QStringList bars{StatusPrinter::bar(99), StatusPrinter::bar(140),
+                               StatusPrinter::bar(-3)};
+        QCOMPARE(bars, (QStringList{"[###################-]  99%", "[####################] 100%",
+                                    "[--------------------]   0%"}));
     }
 };
 

@@ -87,10 +87,9 @@ bool runAsNobody(QProcess &process, const QStringList &folders, QString *reason)
         *reason = u"there is no user \"nobody\" to run as"_s;
         return false;
     }
-    for (const QString &folder : folders) {
+    for (const QString &folder : folders)
         if (QProcess::execute(u"chown"_s, {u"-R"_s, u"nobody:"_s, folder}) != 0)
             qFatal("cannot hand %s to nobody", qPrintable(folder));
-    }
     process.setChildProcessModifier([uid = user->pw_uid, gid = user->pw_gid] {
         // A child that kept root's privileges would test nothing: it stops instead.
         if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)

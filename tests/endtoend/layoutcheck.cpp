@@ -150,10 +150,9 @@ bool arrangesItsOwn(const QWidget *widget)
 void checkChildren(const QWidget *widget, QStringList &found)
 {
     QList<const QWidget *> children;
-    for (const QWidget *child : widget->findChildren<const QWidget *>(Qt::FindDirectChildrenOnly)) {
+    for (const QWidget *child : widget->findChildren<const QWidget *>(Qt::FindDirectChildrenOnly))
         if (!child->isWindow() && child->isVisible() && !child->size().isEmpty())
             children.append(child);
-    }
     if (!arrangesItsOwn(widget)) {
         for (qsizetype i = 0; i < children.size(); ++i) {
             const QWidget *child = children.at(i);

@@ -122,9 +122,7 @@ private slots:
         for (const QString &name : removed)
             QVERIFY(QFile::remove(m_demo->web() + u'/' + name));
         if (!overview.isEmpty())
-            QCOMPARE(m_demo->admin({u"settings"_s, u"set"_s, u"Overview"_s, u"URL"_s, overview})
-                         .exitCode,
-                     0);
+            QCOMPARE(m_demo->admin(words(u"settings set Overview URL "_s + overview)).exitCode, 0);
         const QJsonObject before = m_demo->show();
 
         QTemporaryDir temp, runtime; // the temporary folder to itself
@@ -139,10 +137,9 @@ private slots:
 
         const QJsonObject plan = QJsonDocument::fromJson(dry.output.toUtf8()).object();
         QStringList found;
-        for (const QJsonValue &entry : plan[u"entries"_s].toArray()) {
+        for (const QJsonValue &entry : plan[u"entries"_s].toArray())
             if (entry[u"state"_s].toString() != u"unchanged"_s)
                 found.append(entry[u"state"_s].toString() + u' ' + entry[u"name"_s].toString());
-        }
         for (const QJsonValue &name : plan[u"removed"_s].toArray())
             found.append(u"removed "_s + name.toString());
         for (const QString &name : plan[u"attributeChanges"_s].toObject().keys())

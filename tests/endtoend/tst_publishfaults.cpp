@@ -157,9 +157,7 @@ private slots:
             DravoTest::writeFile(folder(u"web/media"_s), u"r%1.bin"_s.arg(i),
                                  DravoTest::randomBytes(1500000, quint32(100 + i)));
         DravoTest::writeFile(web(), u"home.htm"_s, "<html>home</html>\n");
-        QCOMPARE(
-            m_demo->admin({u"settings"_s, u"set"_s, u"WebBar"_s, u"URL"_s, u"home.htm"_s}).exitCode,
-            0);
+        QCOMPARE(m_demo->admin(words(u"settings set WebBar URL home.htm"_s)).exitCode, 0);
         const PublishRun whole = runPublish();
         QVERIFY2(whole.exitCode == 0 && whole.zipAt > 0 && whole.storeAt > whole.zipAt,
                  qPrintable(whole.errors));
@@ -209,11 +207,8 @@ private slots:
     void lockedDatabaseIsLeftAlone()
     {
         // Without the demo's clash nothing but the store needs the database.
-        QCOMPARE(m_demo
-                     ->admin({u"settings"_s, u"set"_s, u"Inspectors\\Products\\WebBar"_s, u"URL"_s,
-                              u"https://example.com/products"_s})
-                     .exitCode,
-                 0);
+        const QString products = u"Inspectors\\Products\\WebBar URL https://example.com/products"_s;
+        QCOMPARE(m_demo->admin(words(u"settings set "_s + products)).exitCode, 0);
         const QString before = dump();
         QProcess lock; // another connection holding the write lock
         lock.start(u"sqlite3"_s, {location()});

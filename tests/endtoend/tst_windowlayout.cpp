@@ -9,6 +9,7 @@
 #include "layoutcheck.h"
 
 #include "../app/admintool.h"
+#include "../datarows.h"
 
 #include "addin/resourcemanager.h"
 #include "editor/frmactionpadproperties.h"
@@ -56,12 +57,10 @@ bool pageDrawn(Corvane::Host::WebBarView *view)
     if (picture.isNull())
         return true; // too small to show anything
     const QRgb background = picture.pixel(0, 0);
-    for (int y = 0; y < picture.height(); y += 4) {
-        for (int x = 0; x < picture.width(); x += 4) {
+    for (int y = 0; y < picture.height(); y += 4)
+        for (int x = 0; x < picture.width(); x += 4)
             if (picture.pixel(x, y) != background)
                 return true;
-        }
-    }
     return false;
 }
 
@@ -203,14 +202,12 @@ private slots:
 
     void everyWindowFitsItsTexts_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("language");
+        DataRows::columns<QString, QString>({"window", "language"});
         for (const char *window : {"configuration", "properties", "duplicates", "testform",
-                                   "mainwindow", "confirmation"}) {
+                                   "mainwindow", "confirmation"})
             for (const char *language : {"en", "de"})
                 QTest::addRow("%s, %s", window, language)
                     << QString::fromLatin1(window) << QString::fromLatin1(language);
-        }
     }
 
     void everyWindowFitsItsTexts()
