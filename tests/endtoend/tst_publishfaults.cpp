@@ -77,6 +77,9 @@ class tst_PublishFaults : public QObject
         clock.start();
         process.start(AdminTool::program(),
                       {u"publish"_s, u"--database"_s, location(), u"--language"_s, u"en"_s});
+        // Taken once: after the run ends processId() is 0, and kill(0) would end this
+        // test's whole process group (ctest and whatever started it).
+        const pid_t pid = process.waitForStarted() ? pid_t(process.processId()) : 0;
         qint64 triggeredAt = -1;
         while (process.state() != QProcess::NotRunning) {
             process.waitForReadyRead(2);
@@ -89,9 +92,10 @@ class tst_PublishFaults : public QObject
             if (!trigger.isEmpty() && triggeredAt < 0 &&
                 (u'\n' + run.output + u'\n' + run.errors).contains(u'\n' + trigger))
                 triggeredAt = clock.elapsed();
-            if (!run.killed && ((triggeredAt >= 0 && clock.elapsed() >= triggeredAt + delayMs) ||
-                                clock.elapsed() > 120000)) {
-                ::kill(pid_t(process.processId()), signal);
+            if (!run.killed && pid > 0 && process.state() == QProcess::Running &&
+                ((triggeredAt >= 0 && clock.elapsed() >= triggeredAt + delayMs) ||
+                 clock.elapsed() > 120000)) {
+                ::kill(pid, signal);
                 run.killed = true;
             }
         }
