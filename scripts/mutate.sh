@@ -266,7 +266,7 @@ cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
 available=$(cmake --build "$build" --target help | awk '{print $2}')
 modules=()
 for target in corvane-admin corvane-brimble corvane-probe-addin corvane-probe-plain \
-              corvane-testcomponent dravo-killchild; do
+              corvane-testcomponent webbarview; do
   grep -qx -- "$target" <<<"$available" && modules+=("$target")
 done
 
