@@ -245,7 +245,8 @@ void WebBar::takeCopy(Copy &copy)
     // The previous copy's file goes with it, which takes a while when it is
     // large: a worker lets it go.
     if (previous)
-        QThreadPool::globalInstance()->start([previous]() mutable { previous.reset(); });
+        QThreadPool::globalInstance()->start(
+            [previous = std::move(previous)]() mutable { previous.reset(); });
     showSubject();
     emit published();
     if (std::exchange(m_copyAgain, false))

@@ -19,15 +19,15 @@ const char kModuleAnchor = 0;
 // and the browser engine live as long as the process.
 QLibrary &library()
 {
-    static QLibrary loaded(QFileInfo(Platform::modulePath(&kModuleAnchor))
-                               .absoluteDir()
-                               .filePath(QStringLiteral("corvane/corvane-webbar")));
-    static const bool tried = [] {
-        loaded.setLoadHints(QLibrary::PreventUnloadHint);
-        return loaded.load();
+    static QLibrary *const loaded = [] {
+        auto *library = new QLibrary(QFileInfo(Platform::modulePath(&kModuleAnchor))
+                                         .absoluteDir()
+                                         .filePath(QStringLiteral("corvane/corvane-webbar")));
+        library->setLoadHints(QLibrary::PreventUnloadHint);
+        library->load();
+        return library;
     }();
-    Q_UNUSED(tried)
-    return loaded;
+    return *loaded;
 }
 
 template <typename Function> Function *resolve(const char *name)
