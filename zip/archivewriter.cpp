@@ -117,13 +117,8 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
         for (size_t i = 0; written && i < entries.size(); ++i)
             written = !m_cancel && writeEntry(output, *pool, i);
     }
-    if (written && !m_cancel && (!writeEnd(output, m_count) || !output.commit())) {
-        written = false;
-        m_result.code = ZipResult::WriteError;
-        m_result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its "
-                                        "folder exists, is writable and has free space.")
-                             .arg(m_archivePath, output.error());
-    }
+    if (written && !m_cancel && (!writeEnd(output, m_count) || !output.commit()))
+        written = writeFailed(output);
     m_central = {};
     if (m_cancel) {
         m_result.code = ZipResult::Cancelled;
@@ -243,15 +238,19 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t 
         ok = ok && output.rewrite(offset + 14, sizes.constData(), 12) &&
              (!zip64 || output.rewrite(offset + header.size() - 16, sizes.constData() + 12, 16));
     }
-    if (!ok) {
-        m_result.code = ZipResult::WriteError;
-        m_result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its "
-                                        "folder exists, is writable and has free space.")
-                             .arg(m_archivePath, output.error());
-        return false;
-    }
+    if (!ok)
+        return writeFailed(output);
 
-    // The central directory's record.
+    appendCentralRecord(entry, name, header, written, offset, stamp, zip64);
+    m_bytesDone += written.size;
+    onProgress(++m_filesDone, m_bytesDone, false);
+    return true;
+}
+
+void ArchiveWriter::appendCentralRecord(const ArchiveEntry &entry, QByteArrayView name,
+                                        const QByteArray &localHeader, const Written &written,
+                                        qint64 offset, const QByteArray &stamp, bool zip64)
+{
     const bool bigSize = written.size >= Max32;
     const bool bigCompressed = written.compressedSize >= Max32;
     const bool bigOffset = offset >= Max32;
@@ -269,7 +268,7 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t 
     put(m_central, 0x02014b50, 4);
     put(m_central, madeBy, 2);
     put(m_central, zip64 || zip64Length > 0 ? 45 : entry.store ? 10 : 20, 2);
-    m_central.append(header.constData() + 6, 8); // flags, method, time, date
+    m_central.append(localHeader.constData() + 6, 8); // flags, method, time, date
     put(m_central, written.crc, 4);
     put(m_central, bigCompressed ? Max32 : written.compressedSize, 4);
     put(m_central, bigSize ? Max32 : written.size, 4);
@@ -290,9 +289,6 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t 
         if (bigOffset)
             put(m_central, quint64(offset), 8);
     }
-    m_bytesDone += written.size;
-    onProgress(++m_filesDone, m_bytesDone, false);
-    return true;
 }
 
 // Straight system calls: QFile would add two status calls and a read per file.
@@ -395,6 +391,15 @@ bool ArchiveWriter::writeEnd(ArchiveOutput &output, qint64 count)
     put(end, quint64(std::min(offset, Max32)), 4);
     put(end, 0, 2);
     return output.write(m_central.constData(), size) && output.write(end.constData(), end.size());
+}
+
+bool ArchiveWriter::writeFailed(const ArchiveOutput &output)
+{
+    m_result.code = ZipResult::WriteError;
+    m_result.error = QStringLiteral("Cannot write the archive \"%1\" (%2). Check that its "
+                                    "folder exists, is writable and has free space.")
+                         .arg(m_archivePath, output.error());
+    return false;
 }
 
 bool ArchiveWriter::readFailed(size_t index, int systemError)

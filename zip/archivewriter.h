@@ -47,8 +47,13 @@ private:
     };
 
     bool writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t index);
+    // The entry's record in the central directory, from its local header.
+    void appendCentralRecord(const ArchiveEntry &entry, QByteArrayView name,
+                             const QByteArray &localHeader, const Written &written, qint64 offset,
+                             const QByteArray &stamp, bool zip64);
     bool stream(ArchiveOutput &output, size_t index, Written &written);
     bool writeEnd(ArchiveOutput &output, qint64 count);
+    bool writeFailed(const ArchiveOutput &output);
     bool readFailed(size_t index, int systemError);
     void onProgress(qint64 files, qint64 bytes, bool complete);
 
