@@ -163,6 +163,10 @@ WebBarView::WebBarView(QWidget *parent)
 WebBarView::~WebBarView()
 {
     delete page(); // before its profile
+    // The profile and the handler go with the view's children, after its
+    // members: a request the engine starts meanwhile must not reach the
+    // archive, which is gone by then.
+    m_profile->removeAllUrlSchemeHandlers();
 }
 
 void WebBarView::setArchive(std::shared_ptr<const PublishedArchive> archive)
