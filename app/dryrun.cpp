@@ -20,7 +20,7 @@ const QString Unchanged = QStringLiteral("unchanged");
 } // namespace
 
 DryRunReport::DryRunReport(const QVariantMap &plan,
-                           const std::optional<QHash<QString, quint32>> &stored,
+                           const std::optional<Dravo::EntryListing> &stored,
                            const QHash<QString, QString> &storedAttributes)
     : m_clashes(plan.value(QStringLiteral("clashes")).toList())
     , m_skippedLinks(plan.value(QStringLiteral("skippedLinks")).toStringList())
@@ -28,7 +28,8 @@ DryRunReport::DryRunReport(const QVariantMap &plan,
     , m_totalSize(plan.value(QStringLiteral("totalSize")).toLongLong())
     , m_overLimit(plan.value(QStringLiteral("overLimit")).toBool())
 {
-    const QHash<QString, quint32> before = stored.value_or(QHash<QString, quint32>());
+    const Dravo::EntryListing none;
+    const Dravo::EntryListing &before = stored ? *stored : none;
     const QVariantList planned = plan.value(QStringLiteral("entries")).toList();
     QSet<QString> names;
     names.reserve(planned.size());
@@ -40,11 +41,11 @@ DryRunReport::DryRunReport(const QVariantMap &plan,
                     map.value(QStringLiteral("size")).toLongLong(),
                     map.value(QStringLiteral("crc32")).toString(), State::Unchanged};
         names.insert(entry.name);
-        const auto old = before.constFind(entry.name);
-        if (old == before.cend()) {
+        const std::optional<quint32> old = before.crcOf(entry.name);
+        if (!old) {
             entry.state = State::Added;
             ++m_added;
-        } else if (old.value() != entry.crc32.toUInt(nullptr, 16)) {
+        } else if (*old != entry.crc32.toUInt(nullptr, 16)) {
             entry.state = State::Changed;
             ++m_changed;
         } else {
@@ -53,9 +54,10 @@ DryRunReport::DryRunReport(const QVariantMap &plan,
         m_entries.append(entry);
     }
 
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        if (!names.contains(it.key()))
-            m_removed.append(it.key());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        QString name = before.name(i);
+        if (!names.contains(name))
+            m_removed.append(std::move(name));
     }
     std::sort(m_removed.begin(), m_removed.end());
 

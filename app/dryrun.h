@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dravo/entrylisting.h"
+
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
@@ -19,8 +21,8 @@ namespace Corvane::Admin {
 class DryRunReport final
 {
 public:
-    // `stored`: entry name -> CRC-32 of the stored archive, nullopt when none is stored.
-    DryRunReport(const QVariantMap &plan, const std::optional<QHash<QString, quint32>> &stored,
+    // `stored`: the entries of the stored archive, nullopt when none is stored.
+    DryRunReport(const QVariantMap &plan, const std::optional<Dravo::EntryListing> &stored,
                  const QHash<QString, QString> &storedAttributes);
 
     // Whether a publish would store anything other than what is stored now.

@@ -79,7 +79,7 @@ DryRunReport analysePublish(QWidget *page, Host::Database &database)
              plan.value(QStringLiteral("error")).toString());
 
     Dravo::Engine &engine = database.engine();
-    std::optional<QHash<QString, quint32>> stored;
+    std::optional<Dravo::EntryListing> stored;
     QHash<QString, QString> attributes;
     engine.transaction(
         [&] {

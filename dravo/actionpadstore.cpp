@@ -270,9 +270,9 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
         // Reading the new archive's directory takes about as long as storing
         // its bytes when it holds many small files: a thread of its own reads
         // it meanwhile. What the old archive held is read before it goes.
-        std::future<std::optional<QHash<QString, quint32>>> next =
-            std::async(std::launch::async, [path] { return PublishRecord::listArchive(path); });
-        const std::optional<QHash<QString, quint32>> previous =
+        std::future<std::optional<EntryListing>> next =
+            std::async(std::launch::async, [path] { return EntryListing::readZip(path); });
+        const std::optional<EntryListing> previous =
             PublishRecord::storedEntries(m_engine);
 
         // The old chunks go first, inside the transaction: whatever fails

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "dravo_global.h"
+#include "entrylisting.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -28,21 +28,16 @@ struct CORVANE_DRAVO_EXPORT PublishRecord
     // The record of the stored archive; nullopt when none was kept with it.
     static std::optional<PublishRecord> read(Engine &engine);
 
-    // Entry name -> CRC-32 of the stored archive: the list kept with it, else
-    // its central directory; nullopt when no archive is stored. Changes nothing.
-    static std::optional<QHash<QString, quint32>> storedEntries(Engine &engine);
-
-    // Entry name -> CRC-32 from the central directory of the zip file at
-    // `archivePath`; nullopt when it is no zip archive. Reads no database:
-    // any thread may call it.
-    static std::optional<QHash<QString, quint32>> listArchive(const QString &archivePath);
+    // The entries of the stored archive: the listing kept with it, else its
+    // central directory; nullopt when no archive is stored. Changes nothing.
+    static std::optional<EntryListing> storedEntries(Engine &engine);
 
     // Inside the transaction that stores a new archive: records its entries
-    // (`next`, listArchive) against those of the archive it replaces
+    // (`next`, EntryListing::readZip) against those of the archive it replaces
     // (`previous`, storedEntries taken before the old archive went). No
     // entries (no zip archive) leave no record.
-    static void write(Engine &engine, const std::optional<QHash<QString, quint32>> &previous,
-                      const std::optional<QHash<QString, quint32>> &next);
+    static void write(Engine &engine, const std::optional<EntryListing> &previous,
+                      const std::optional<EntryListing> &next);
 
     // "12 entries, 2 added, 1 changed, 0 removed"
     QString summary() const;
