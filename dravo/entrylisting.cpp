@@ -157,10 +157,9 @@ void EntryListing::finish()
         const int order = nameAt(a).compare(nameAt(b));
         return order < 0 || (order == 0 && a.offset < b.offset);
     });
-    const auto last = std::unique(m_index.rbegin(), m_index.rend(),
-                                  [this](const Entry &a, const Entry &b) {
-                                      return nameAt(a) == nameAt(b);
-                                  });
+    const auto last =
+        std::unique(m_index.rbegin(), m_index.rend(),
+                    [this](const Entry &a, const Entry &b) { return nameAt(a) == nameAt(b); });
     m_index.erase(m_index.begin(), last.base());
     m_index.shrink_to_fit();
 }
@@ -195,10 +194,10 @@ EntryListing::Changes EntryListing::changesTo(const EntryListing &next) const
     auto before = m_index.cbegin();
     auto after = next.m_index.cbegin();
     while (before != m_index.cend() || after != next.m_index.cend()) {
-        const int order = before == m_index.cend()        ? 1
-                          : after == next.m_index.cend() ? -1
-                                                           : nameAt(*before).compare(
-                                                                 next.nameAt(*after));
+        const int order = before == m_index.cend() ? 1
+                          : after == next.m_index.cend()
+                              ? -1
+                              : nameAt(*before).compare(next.nameAt(*after));
         if (order < 0) {
             ++changes.removed;
             ++before;

@@ -109,6 +109,8 @@ private:
     void RaiseFinished(const QString &archiveName, const QString &message = QString());
     void FailPublish(const QString &message);
     QString MissedFile() const;
+    // The zip step has done with the records (ArchiveFiles is empty after it).
+    void ReleaseRecords();
     // Errors must not escape into the component's event delivery: a failing
     // handler ends the publish (message, empty archive, Finished) instead.
     template <typename Body> void RunHandler(Body &&body)
@@ -147,6 +149,8 @@ private:
     // The records the zip step has reached, by position: a previewed file it
     // never reached was removed meanwhile, and the archive would silently lack it.
     QBitArray m_Zipped;
+    qsizetype m_NotYetZipped = 0; // records the zip step has not reached
+
     std::unique_ptr<Corvane::Zip::ZipComponent> m_Previewer;
     std::unique_ptr<Corvane::Zip::ZipComponent> m_Zipper;
     // The one re-entry guard left: set when the publish has ended (Finished is

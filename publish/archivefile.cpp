@@ -67,35 +67,77 @@ size_t qHash(CaseBlindKey key, size_t seed) noexcept
 
 bool ArchiveFileCollection::add(ArchiveRecord record)
 {
-    const auto position = static_cast<qint32>(m_Records.size());
-    m_Records.append(std::move(record));
-    const QStringView source(m_Records.constLast().SourceFilename());
-    const auto it = m_Index.constFind(CaseBlindKey{source});
-    if (it == m_Index.cend()) {
-        m_Index.insert(CaseBlindKey{source}, position);
+    const auto position = quint32(m_Records.size());
+    m_Records.push_back(std::move(record));
+    const QStringView source(m_Records.back().SourceFilename());
+    if ((m_Records.size() + 1) * 2 > m_Slots.size())
+        grow();
+    const auto hash = quint32(qHash(CaseBlindKey{source}));
+    Slot &slot = m_Slots[slotOf(source, hash)];
+    if (slot.record == 0) {
+        slot = {position + 1, hash};
         return true;
     }
-    if (m_Records.at(*it).SourceFilename() != source && !m_CaseVariants.contains(source)) {
-        m_CaseVariants.insert(source, position);
+    if (m_Records[slot.record - 1].SourceFilename() != source && !m_CaseVariants.contains(source)) {
+        m_CaseVariants.insert(source, qint32(position));
         return true;
     }
-    m_Records.removeLast();
+    m_Records.pop_back();
     return false;
+}
+
+size_t ArchiveFileCollection::slotOf(QStringView source, quint32 hash) const
+{
+    const size_t mask = m_Slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot &slot = m_Slots[i];
+        if (slot.record == 0 ||
+            (slot.hash == hash && QStringView(m_Records[slot.record - 1].SourceFilename())
+                                          .compare(source, Qt::CaseInsensitive) == 0))
+            return i;
+    }
+}
+
+void ArchiveFileCollection::grow()
+{
+    std::vector<Slot> table(std::max<size_t>(64, m_Slots.size() * 2));
+    const size_t mask = table.size() - 1;
+    for (const Slot &slot : m_Slots) {
+        if (slot.record == 0)
+            continue;
+        size_t i = slot.hash & mask;
+        while (table[i].record != 0)
+            i = (i + 1) & mask;
+        table[i] = slot;
+    }
+    m_Slots = std::move(table);
+}
+
+qsizetype ArchiveFileCollection::indexOf(QStringView source) const
+{
+    if (m_Slots.empty())
+        return -1;
+    const Slot &slot = m_Slots[slotOf(source, quint32(qHash(CaseBlindKey{source})))];
+    if (slot.record == 0)
+        return -1;
+    if (m_Records[slot.record - 1].SourceFilename() == source)
+        return slot.record - 1;
+    const auto it = m_CaseVariants.constFind(source);
+    return it == m_CaseVariants.cend() ? -1 : *it;
 }
 
 const ArchiveRecord *ArchiveFileCollection::find(QStringView source) const
 {
-    const ArchiveRecord *first = findAnyCase(source);
-    if (!first || first->SourceFilename() == source)
-        return first;
-    const auto it = m_CaseVariants.constFind(source);
-    return it == m_CaseVariants.cend() ? nullptr : &m_Records.at(*it);
+    const qsizetype position = indexOf(source);
+    return position < 0 ? nullptr : &at(position);
 }
 
 const ArchiveRecord *ArchiveFileCollection::findAnyCase(QStringView source) const
 {
-    const auto it = m_Index.constFind(CaseBlindKey{source});
-    return it == m_Index.cend() ? nullptr : &m_Records.at(*it);
+    if (m_Slots.empty())
+        return nullptr;
+    const Slot &slot = m_Slots[slotOf(source, quint32(qHash(CaseBlindKey{source})))];
+    return slot.record == 0 ? nullptr : &at(slot.record - 1);
 }
 
 } // namespace Brimble

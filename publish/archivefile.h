@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <deque>
+#include <vector>
+
 namespace Brimble {
 
 // One file that goes into the published archive: where it comes from, the
@@ -93,30 +96,44 @@ size_t qHash(CaseBlindKey key, size_t seed = 0) noexcept;
 
 // The archiver's records in preview order, found by SourceFilename. A record's
 // SourceFilename does not change while it is in the collection (the index
-// views its text).
+// views its text). A large web folder has a record per file: they are kept
+// in blocks (never moved once added) and indexed by position.
 class ArchiveFileCollection
 {
 public:
     // Appends the record; false (and nothing changes) when a record has that
     // SourceFilename already, exactly.
     bool add(ArchiveRecord record);
+    // The position of the record of that source file name exactly, or -1.
+    qsizetype indexOf(QStringView source) const;
     // The record of that source file name exactly, or nullptr.
     const ArchiveRecord *find(QStringView source) const;
     // The first record whose source file name equals this one without regard
     // to case, or nullptr.
     const ArchiveRecord *findAnyCase(QStringView source) const;
 
-    qsizetype count() const { return m_Records.size(); }
-    ArchiveRecord &at(qsizetype position) { return m_Records[position]; }
-    const ArchiveRecord &at(qsizetype position) const { return m_Records.at(position); }
+    qsizetype count() const { return qsizetype(m_Records.size()); }
+    ArchiveRecord &at(qsizetype position) { return m_Records[size_t(position)]; }
+    const ArchiveRecord &at(qsizetype position) const { return m_Records[size_t(position)]; }
     auto begin() { return m_Records.begin(); }
     auto end() { return m_Records.end(); }
     auto begin() const { return m_Records.cbegin(); }
     auto end() const { return m_Records.cend(); }
 
 private:
-    QList<ArchiveRecord> m_Records;
-    QHash<CaseBlindKey, qint32> m_Index;
+    // The index: open addressing over the records without regard to case,
+    // each slot a record's position + 1 (0: free) and its key's hash.
+    struct Slot
+    {
+        quint32 record = 0;
+        quint32 hash = 0;
+    };
+    // The slot of the first record of that key, or the free slot it would take.
+    size_t slotOf(QStringView source, quint32 hash) const;
+    void grow();
+
+    std::deque<ArchiveRecord> m_Records;
+    std::vector<Slot> m_Slots;
     // Files whose names differ from a recorded one only in letter case: rare,
     // files of their own on a file system that tells case apart.
     QHash<QStringView, qint32> m_CaseVariants;

@@ -29,6 +29,7 @@ void ActionPadArchiver::CreateZipFile()
     m_Zipper->setArchivePath(m_Previewer->archivePath());
     m_LastPercent = 0;
     m_Zipped.fill(false, m_ArchiveFiles->count());
+    m_NotYetZipped = m_ArchiveFiles->count();
     m_Zipper->Zip();
 }
 
@@ -40,8 +41,8 @@ void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const 
                                                       bool)
 {
     RunHandler([&] {
-        const ArchiveRecord *found = m_ArchiveFiles->find(sSourceFilename);
-        if (!found) {
+        const qsizetype position = m_ArchiveFiles->indexOf(sSourceFilename);
+        if (position < 0) {
             // Created after the preview: it has no archive name and nobody
             // chose to publish it, so it stays out.
             VBDebug::DebugPrint(QStringLiteral("[z] not previewed, left out: ") + sSourceFilename);
@@ -49,14 +50,21 @@ void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const 
                 *bExcluded = true;
             return;
         }
-        const ArchiveRecord &record = *found;
-        m_Zipped.setBit(found - &std::as_const(*m_ArchiveFiles).at(0));
+        const ArchiveRecord &record = std::as_const(*m_ArchiveFiles).at(position);
+        if (!m_Zipped.testBit(position)) {
+            m_Zipped.setBit(position);
+            --m_NotYetZipped;
+        }
         if (debugging())
             VBDebug::DebugPrint(QStringLiteral("[z] ") + record.ToString());
         if (record.IsExcluded() && bExcluded)
             *bExcluded = true;
         if (sFilename)
             *sFilename = record.ArchiveFilename();
+        // Every record has reached the zip step: none can be missed any more,
+        // and a large tree's records go before its files are compressed.
+        if (m_NotYetZipped == 0)
+            ReleaseRecords();
     });
 }
 
@@ -79,6 +87,7 @@ void ActionPadArchiver::m_Zipper_ProcessCompleted(qint32, qint32, qint32, qint64
         const QString missed =
             xResult == Corvane::Zip::ZipResult::Success ? MissedFile() : QString();
         if (xResult == Corvane::Zip::ZipResult::Success && missed.isEmpty()) {
+            ReleaseRecords();
             EnterStateOf(QStringLiteral("ArchiveCreated"));
             RaiseFinished(archive);
             return;
@@ -95,6 +104,12 @@ void ActionPadArchiver::m_Zipper_ProcessCompleted(qint32, qint32, qint32, qint64
         FailPublish(ResourceManager::FormatText(
             ResourceManager::GetText(QStringLiteral("Error_ZipFailed"), kSection), reason));
     });
+}
+
+void ActionPadArchiver::ReleaseRecords()
+{
+    m_ArchiveFiles = std::make_shared<ArchiveFileCollection>();
+    m_Zipped.clear();
 }
 
 // The first previewed file, not left out, that the zip step never reached.

@@ -64,6 +64,7 @@ void ZipComponent::Private::stop()
     {
         std::lock_guard lock(mutex);
         handedOverSignal.notify_all();
+        roomSignal.notify_all();
     }
     if (worker.joinable())
         worker.join();
@@ -82,6 +83,7 @@ void ZipComponent::Private::drain()
             batch.push_back(std::move(inbox.front()));
             inbox.pop_front();
         }
+        roomSignal.notify_all();
     }
     // A handler may destroy the component; nothing of it is touched after that.
     const QPointer<ZipComponent> alive(q);
@@ -305,6 +307,7 @@ void ZipComponent::Cancel()
     d->cancel = true;
     std::lock_guard lock(d->mutex);
     d->handedOverSignal.notify_all();
+    d->roomSignal.notify_all();
 }
 
 bool ZipComponent::isBusy() const

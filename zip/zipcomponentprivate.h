@@ -118,6 +118,8 @@ struct ZipComponent::Private
     // Shared with the worker, under the mutex.
     std::mutex mutex;
     std::condition_variable handedOverSignal;
+    // The worker waits on it while the inbox is full (the owner far behind).
+    std::condition_variable roomSignal;
     std::deque<Internal::Message> inbox;
     bool drainPosted = false;
     bool handedOver = false;

@@ -18,6 +18,10 @@ namespace {
 // The worker hands files over in batches: every this many, or after this long.
 constexpr size_t BatchSize = 256;
 constexpr auto BatchDelay = std::chrono::milliseconds(50);
+// The walk is much faster than the owner's handlers: it waits while this many
+// messages are not yet taken, so that the files in flight stay few whatever
+// the size of the tree.
+constexpr size_t InboxLimit = 16 * BatchSize;
 
 } // namespace
 
@@ -25,7 +29,8 @@ void ZipComponent::Private::post(std::vector<Message> &&messages)
 {
     if (messages.empty())
         return;
-    std::lock_guard lock(mutex);
+    std::unique_lock lock(mutex);
+    roomSignal.wait(lock, [this] { return inbox.size() < InboxLimit || cancel; });
     for (Message &message : messages)
         inbox.push_back(std::move(message));
     messages.clear();

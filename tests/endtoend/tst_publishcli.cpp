@@ -156,9 +156,9 @@ private slots:
                  before[u"cacheGeneration"_s].toInteger() + (listed.isEmpty() ? 0 : 1));
         // The record of what it stored counts the same changes.
         for (const QString &state : {u"added"_s, u"changed"_s, u"removed"_s})
-            QCOMPARE(after[u"summary"_s][state].toInt(),
-                     listed.isEmpty() ? before[u"summary"_s][state].toInt()
-                                      : listed.filter(state + u' ').size());
+            QCOMPARE(after[u"summary"_s][state].toInt(), listed.isEmpty()
+                                                             ? before[u"summary"_s][state].toInt()
+                                                             : listed.filter(state + u' ').size());
     }
 };
 
