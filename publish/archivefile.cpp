@@ -78,8 +78,9 @@ bool ArchiveFileCollection::add(ArchiveRecord record)
         slot = {position + 1, hash};
         return true;
     }
-    if (m_Records[slot.record - 1].SourceFilename() != source && !m_CaseVariants.contains(source)) {
-        m_CaseVariants.insert(source, qint32(position));
+    if (m_Records[slot.record - 1].SourceFilename() != source &&
+        !m_CaseVariants.contains(source.toString())) {
+        m_CaseVariants.insert(source.toString(), qint32(position));
         return true;
     }
     m_Records.pop_back();
@@ -122,8 +123,17 @@ qsizetype ArchiveFileCollection::indexOf(QStringView source) const
         return -1;
     if (m_Records[slot.record - 1].SourceFilename() == source)
         return slot.record - 1;
-    const auto it = m_CaseVariants.constFind(source);
+    const auto it = m_CaseVariants.constFind(source.toString());
     return it == m_CaseVariants.cend() ? -1 : *it;
+}
+
+void ArchiveFileCollection::dropTexts(qsizetype position)
+{
+    ArchiveRecord &record = at(position);
+    ArchiveRecord bare;
+    bare.setIsExcluded(record.IsExcluded());
+    bare.setDuplicateArchiveFileExists(record.DuplicateArchiveFileExists());
+    record = std::move(bare);
 }
 
 const ArchiveRecord *ArchiveFileCollection::find(QStringView source) const

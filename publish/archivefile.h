@@ -112,6 +112,9 @@ public:
     // to case, or nullptr.
     const ArchiveRecord *findAnyCase(QStringView source) const;
 
+    // Empties the record's names, keeping its flags: it is found no more.
+    void dropTexts(qsizetype position);
+
     qsizetype count() const { return qsizetype(m_Records.size()); }
     ArchiveRecord &at(qsizetype position) { return m_Records[size_t(position)]; }
     const ArchiveRecord &at(qsizetype position) const { return m_Records[size_t(position)]; }
@@ -136,7 +139,7 @@ private:
     std::vector<Slot> m_Slots;
     // Files whose names differ from a recorded one only in letter case: rare,
     // files of their own on a file system that tells case apart.
-    QHash<QStringView, qint32> m_CaseVariants;
+    QHash<QString, qint32> m_CaseVariants;
 };
 
 } // namespace Brimble

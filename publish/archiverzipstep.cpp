@@ -61,6 +61,9 @@ void ActionPadArchiver::m_Zipper_ZipPreprocessingFile(QString *sFilename, const 
             *bExcluded = true;
         if (sFilename)
             *sFilename = record.ArchiveFilename();
+        // The component has the name now: the texts go at once, so that a
+        // large tree's records shrink while its entry list grows.
+        m_ArchiveFiles->dropTexts(position);
         // Every record has reached the zip step: none can be missed any more,
         // and a large tree's records go before its files are compressed.
         if (m_NotYetZipped == 0)

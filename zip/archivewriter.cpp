@@ -91,14 +91,11 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
     m_count = qint64(entries.size());
     m_totalBytes = m_bytesDone = m_filesDone = 0;
     m_lastPercent = -1;
-    qint64 nameLength = 0;
     m_entries = &entries;
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t i = 0; i < entries.size(); ++i)
         m_totalBytes += entries[i].size;
-        nameLength += entries.name(i).size();
-    }
-    m_central = {};
-    m_central.reserve(m_count * (46 + 9) + nameLength);
+    m_placed = {};
+    m_placed.reserve(entries.size());
 
     ArchiveOutput output(m_archivePath);
     if (!output.open()) {
@@ -119,7 +116,7 @@ WriteResult ArchiveWriter::write(const EntryList &entries)
     }
     if (written && !m_cancel && (!writeEnd(output, m_count) || !output.commit()))
         written = writeFailed(output);
-    m_central = {};
+    m_placed = {};
     if (m_cancel) {
         m_result.code = ZipResult::Cancelled;
         m_result.error = QStringLiteral("The operation was cancelled; no archive was written.");
@@ -161,60 +158,11 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t 
                              .arg(QString::fromUtf8(name));
         return false;
     }
-    const bool keepTime = (m_metadata & MetadataOption::ModificationTime) != 0;
-    quint16 time = 0;
-    quint16 date = (1 << 5) | 1; // 1980-01-01 00:00 when entries carry no time
-    if (keepTime)
-        dosTime(floorSeconds(entry.modifiedMs), time, date);
     const bool zip64 = deflated == nullptr && entry.size >= Zip64LocalFrom;
     Written written;
     if (deflated != nullptr)
         written = {deflated->crc, deflated->size, qint64(deflated->data.size())};
-
-    QByteArray header;
-    header.reserve(30 + name.size() + 9 + 20);
-    put(header, 0x04034b50, 4);
-    put(header, zip64 ? 45 : entry.store ? 10 : 20, 2);
-    const bool ascii =
-        std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
-    put(header, ascii ? 0 : 0x800, 2); // the UTF-8 flag, on names that need it
-    put(header, entry.store ? 0 : 8, 2);
-    put(header, time, 2);
-    put(header, date, 2);
-    put(header, written.crc, 4);
-    put(header, zip64 ? Max32 : written.compressedSize, 4);
-    put(header, zip64 ? Max32 : written.size, 4);
-    put(header, quint64(name.size()), 2);
-    put(header, 0, 2); // the extra fields' length, set below
-    header.append(name);
-    // The extended timestamp: the modification time, and the access time when
-    // asked for; the central directory's field repeats the flags but carries
-    // the modification time only.
-    const qint64 modified = floorSeconds(entry.modifiedMs);
-    const qint64 accessed = floorSeconds(entry.accessedMs);
-    QByteArray stamp;
-    if (keepTime && (m_metadata & MetadataOption::ExtendedTimestamp) != 0 && modified >= 0 &&
-        modified <= Max32) {
-        const bool withAccess =
-            (m_metadata & MetadataOption::AccessTime) != 0 && accessed >= 0 && accessed <= Max32;
-        put(header, ExtendedTimestampId, 2);
-        put(header, withAccess ? 9 : 5, 2);
-        put(header, withAccess ? 0x03 : 0x01, 1);
-        put(header, quint64(modified), 4);
-        if (withAccess)
-            put(header, quint64(accessed), 4);
-        stamp = header.mid(30 + name.size(), 9);
-        stamp[2] = 5;
-    }
-    if (zip64) {
-        put(header, Zip64Id, 2);
-        put(header, 16, 2);
-        put(header, 0, 8); // both sizes, once known
-        put(header, 0, 8);
-    }
-    const qint64 extraLength = header.size() - 30 - name.size();
-    header[28] = char(extraLength);
-    header[29] = char(extraLength >> 8);
+    const QByteArray header = localHeader(entry, name, written, zip64, nullptr);
 
     const qint64 offset = output.position();
     bool ok = output.write(header.constData(), header.size());
@@ -241,16 +189,78 @@ bool ArchiveWriter::writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t 
     if (!ok)
         return writeFailed(output);
 
-    appendCentralRecord(entry, name, header, written, offset, stamp, zip64);
+    m_placed.push_back({written.size, written.compressedSize, offset, written.crc, zip64});
     m_bytesDone += written.size;
     onProgress(++m_filesDone, m_bytesDone, false);
     return true;
 }
 
-void ArchiveWriter::appendCentralRecord(const ArchiveEntry &entry, QByteArrayView name,
-                                        const QByteArray &localHeader, const Written &written,
-                                        qint64 offset, const QByteArray &stamp, bool zip64)
+QByteArray ArchiveWriter::localHeader(const ArchiveEntry &entry, QByteArrayView name,
+                                      const Written &written, bool zip64, QByteArray *stamp) const
 {
+    const bool keepTime = (m_metadata & MetadataOption::ModificationTime) != 0;
+    quint16 time = 0;
+    quint16 date = (1 << 5) | 1; // 1980-01-01 00:00 when entries carry no time
+    if (keepTime)
+        dosTime(floorSeconds(entry.modifiedMs), time, date);
+    QByteArray header;
+    header.reserve(30 + name.size() + 9 + 20);
+    put(header, 0x04034b50, 4);
+    put(header, zip64 ? 45 : entry.store ? 10 : 20, 2);
+    const bool ascii =
+        std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; });
+    put(header, ascii ? 0 : 0x800, 2); // the UTF-8 flag, on names that need it
+    put(header, entry.store ? 0 : 8, 2);
+    put(header, time, 2);
+    put(header, date, 2);
+    put(header, written.crc, 4);
+    put(header, zip64 ? Max32 : written.compressedSize, 4);
+    put(header, zip64 ? Max32 : written.size, 4);
+    put(header, quint64(name.size()), 2);
+    put(header, 0, 2); // the extra fields' length, set below
+    header.append(name);
+    // The extended timestamp: the modification time, and the access time when
+    // asked for; the central directory's field repeats the flags but carries
+    // the modification time only.
+    const qint64 modified = floorSeconds(entry.modifiedMs);
+    const qint64 accessed = floorSeconds(entry.accessedMs);
+    if (keepTime && (m_metadata & MetadataOption::ExtendedTimestamp) != 0 && modified >= 0 &&
+        modified <= Max32) {
+        const bool withAccess =
+            (m_metadata & MetadataOption::AccessTime) != 0 && accessed >= 0 && accessed <= Max32;
+        put(header, ExtendedTimestampId, 2);
+        put(header, withAccess ? 9 : 5, 2);
+        put(header, withAccess ? 0x03 : 0x01, 1);
+        put(header, quint64(modified), 4);
+        if (withAccess)
+            put(header, quint64(accessed), 4);
+        if (stamp != nullptr) {
+            *stamp = header.mid(30 + name.size(), 9);
+            (*stamp)[2] = 5;
+        }
+    }
+    if (zip64) {
+        put(header, Zip64Id, 2);
+        put(header, 16, 2);
+        put(header, 0, 8); // both sizes, once known
+        put(header, 0, 8);
+    }
+    const qint64 extraLength = header.size() - 30 - name.size();
+    header[28] = char(extraLength);
+    header[29] = char(extraLength >> 8);
+    return header;
+}
+
+void ArchiveWriter::appendCentralRecord(QByteArray &central, size_t index) const
+{
+    const ArchiveEntry &entry = (*m_entries)[index];
+    const QByteArrayView name = m_entries->name(index);
+    const Placed &placed = m_placed[index];
+    const Written written{placed.crc, placed.size, placed.compressedSize};
+    const qint64 offset = placed.offset;
+    const bool zip64 = placed.zip64;
+    QByteArray stamp;
+    const QByteArray header = localHeader(entry, name, written, zip64, &stamp);
     const bool bigSize = written.size >= Max32;
     const bool bigCompressed = written.compressedSize >= Max32;
     const bool bigOffset = offset >= Max32;
@@ -265,29 +275,29 @@ void ArchiveWriter::appendCentralRecord(const ArchiveEntry &entry, QByteArrayVie
                                        : (entry.unixMode << 16) |
                                              ((entry.attributes & FileAttribute::ReadOnly) ? 1 : 0);
     }
-    put(m_central, 0x02014b50, 4);
-    put(m_central, madeBy, 2);
-    put(m_central, zip64 || zip64Length > 0 ? 45 : entry.store ? 10 : 20, 2);
-    m_central.append(localHeader.constData() + 6, 8); // flags, method, time, date
-    put(m_central, written.crc, 4);
-    put(m_central, bigCompressed ? Max32 : written.compressedSize, 4);
-    put(m_central, bigSize ? Max32 : written.size, 4);
-    put(m_central, quint64(name.size()), 2);
-    put(m_central, quint64(stamp.size() + (zip64Length > 0 ? 4 + zip64Length : 0)), 2);
-    put(m_central, 0, 6); // comment length, disk, internal attributes
-    put(m_central, external, 4);
-    put(m_central, bigOffset ? Max32 : offset, 4);
-    m_central.append(name);
-    m_central += stamp;
+    put(central, 0x02014b50, 4);
+    put(central, madeBy, 2);
+    put(central, zip64 || zip64Length > 0 ? 45 : entry.store ? 10 : 20, 2);
+    central.append(header.constData() + 6, 8); // flags, method, time, date
+    put(central, written.crc, 4);
+    put(central, bigCompressed ? Max32 : written.compressedSize, 4);
+    put(central, bigSize ? Max32 : written.size, 4);
+    put(central, quint64(name.size()), 2);
+    put(central, quint64(stamp.size() + (zip64Length > 0 ? 4 + zip64Length : 0)), 2);
+    put(central, 0, 6); // comment length, disk, internal attributes
+    put(central, external, 4);
+    put(central, bigOffset ? Max32 : offset, 4);
+    central.append(name);
+    central += stamp;
     if (zip64Length > 0) {
-        put(m_central, Zip64Id, 2);
-        put(m_central, quint64(zip64Length), 2);
+        put(central, Zip64Id, 2);
+        put(central, quint64(zip64Length), 2);
         if (bigSize)
-            put(m_central, quint64(written.size), 8);
+            put(central, quint64(written.size), 8);
         if (bigCompressed)
-            put(m_central, quint64(written.compressedSize), 8);
+            put(central, quint64(written.compressedSize), 8);
         if (bigOffset)
-            put(m_central, quint64(offset), 8);
+            put(central, quint64(offset), 8);
     }
 }
 
@@ -362,8 +372,19 @@ bool ArchiveWriter::stream(ArchiveOutput &output, size_t index, Written &written
 
 bool ArchiveWriter::writeEnd(ArchiveOutput &output, qint64 count)
 {
+    // The central directory, its records built again from each entry and
+    // where it went: a record or two of bytes at a time, not the whole.
     const qint64 offset = output.position();
-    const qint64 size = m_central.size();
+    QByteArray central;
+    for (size_t i = 0; i < m_placed.size(); ++i) {
+        appendCentralRecord(central, i);
+        if (central.size() >= 64 * 1024 || i + 1 == m_placed.size()) {
+            if (!output.write(central.constData(), central.size()))
+                return false;
+            central.clear();
+        }
+    }
+    const qint64 size = output.position() - offset;
     QByteArray end;
     if (count >= Max16 || offset >= Max32 || size >= Max32) {
         // The zip64 end record and its locator; the classic record's fields
@@ -390,7 +411,7 @@ bool ArchiveWriter::writeEnd(ArchiveOutput &output, qint64 count)
     put(end, quint64(std::min(size, Max32)), 4);
     put(end, quint64(std::min(offset, Max32)), 4);
     put(end, 0, 2);
-    return output.write(m_central.constData(), size) && output.write(end.constData(), end.size());
+    return output.write(end.constData(), end.size());
 }
 
 bool ArchiveWriter::writeFailed(const ArchiveOutput &output)

@@ -16,8 +16,8 @@ class ArchiveOutput;
 class DeflatePool;
 
 // Writes one archive: each entry's local header and data in order, then the
-// central directory, kept meanwhile as its records' bytes (some 60 bytes and
-// the name an entry), and the zip64 end records when the entries or offsets
+// central directory, built at the end from the entries and where each went
+// (32 bytes an entry meanwhile), and the zip64 end records when the entries or offsets
 // outgrow the classic ones. The archive file is replaced only when the whole
 // archive was written: on failure or cancel it is left as it was, and the
 // temporary file beside it is removed. Runs on a worker thread; its progress
@@ -46,11 +46,23 @@ private:
         qint64 compressedSize = 0;
     };
 
+    // Where an entry went: its local header's offset, and what the header holds.
+    struct Placed
+    {
+        qint64 size = 0;
+        qint64 compressedSize = 0;
+        qint64 offset = 0;
+        quint32 crc = 0;
+        bool zip64 = false; // zip64 sizes in the local header
+    };
+
     bool writeEntry(ArchiveOutput &output, DeflatePool &pool, size_t index);
-    // The entry's record in the central directory, from its local header.
-    void appendCentralRecord(const ArchiveEntry &entry, QByteArrayView name,
-                             const QByteArray &localHeader, const Written &written, qint64 offset,
-                             const QByteArray &stamp, bool zip64);
+    // The entry's local header; `stamp`, when given, gets the central
+    // directory's extended timestamp field.
+    QByteArray localHeader(const ArchiveEntry &entry, QByteArrayView name, const Written &written,
+                           bool zip64, QByteArray *stamp) const;
+    // Appends the entry's record in the central directory.
+    void appendCentralRecord(QByteArray &central, size_t index) const;
     bool stream(ArchiveOutput &output, size_t index, Written &written);
     bool writeEnd(ArchiveOutput &output, qint64 count);
     bool writeFailed(const ArchiveOutput &output);
@@ -63,7 +75,7 @@ private:
     const std::atomic_bool &m_cancel;
     Progress m_progress;
     const EntryList *m_entries = nullptr;
-    QByteArray m_central; // the central directory's records so far
+    std::vector<Placed> m_placed; // the entries written so far
     WriteResult m_result;
     qint64 m_count = 0;
     qint64 m_totalBytes = 0;
