@@ -29,10 +29,11 @@ using Internal::kBusyTimeoutMs;
 // What a SQLite write-ahead log keeps on disk between saves.
 constexpr qint64 kJournalSizeLimit = 16 * 1024 * 1024;
 // Page size of a new SQLite database. The action pad archive fills most of
-// the file, as chains of overflow pages; at 16 KB a save writes, logs,
-// checkpoints and frees a quarter of the pages it would at SQLite's default
-// 4 KB, while the small tables waste little.
-constexpr int kSqlitePageSize = 16 * 1024;
+// the file, as chains of overflow pages; at 64 KB (SQLite's largest) a save
+// reads, logs, checkpoints and frees a quarter of the pages it would at 16 KB
+// and stores a 42 MB archive in half the time, while each small table takes a
+// page of its own (a new database is about 1 MB).
+constexpr int kSqlitePageSize = 64 * 1024;
 // How long a PostgreSQL connection attempt may take.
 constexpr int kConnectTimeoutSeconds = 10;
 
