@@ -2,14 +2,17 @@
 #include "tests/datarows.h"
 
 #include "dravo/actionpadstore.h"
+#include "dravo/publishrecord.h"
 #include "dravo/servercache.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QProcess>
 
 using Corvane::Dravo::ActionPadStore;
 using Corvane::Dravo::Engine;
+using Corvane::Dravo::PublishRecord;
 using DravoTest::ScratchDatabase;
 
 namespace {
@@ -102,6 +105,42 @@ private slots:
         DRAVO_EXPECT_ERROR(storedBytes(db), 5, fragment);
         DRAVO_EXPECT_ERROR(ActionPadStore(*reader).checkContent(), 5, "is damaged");
         QVERIFY(!reader->inTransaction());
+    }
+
+    // A store records the new archive's entries from its central directory (zip64 from 65,535
+    // entries); a listing kept in a form this version cannot read gives way to the stored
+    // archive's own directory.
+    void listsArchiveEntries_data()
+    {
+        columns<int>({"entries"});
+        QTest::newRow("three entries") << 3;
+        QTest::newRow("zip64: 70,000 entries") << 70000;
+    }
+
+    void listsArchiveEntries()
+    {
+        QFETCH(int, entries);
+        ScratchDatabase db;
+        const QString archive = db.folder() + QStringLiteral("/a.zip");
+        QProcess python; // an independent writer; it prints the CRC-32 of entry d/2.htm
+        python.start("python3", {"-c",
+                                 "import sys, zipfile\n"
+                                 "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                 "    for i in range(int(sys.argv[2])): z.writestr(f'd/{i}.htm', "
+                                 "str(i))\n"
+                                 "    print(z.getinfo('d/2.htm').CRC)",
+                                 archive, QString::number(entries)});
+        QVERIFY(python.waitForFinished(120000) && python.exitCode() == 0);
+        auto engine = Engine::create(db.location());
+        ActionPadStore(*engine).save(archive, {});
+        QCOMPARE(PublishRecord::read(*engine)->entries, qint64(entries));
+
+        db.execute("UPDATE actionpad_publish SET listing = 'earlier form'");
+        const std::optional<Corvane::Dravo::EntryListing> listing =
+            PublishRecord::storedEntries(*engine);
+        QVERIFY(listing);
+        QCOMPARE(listing->size(), entries);
+        QCOMPARE(listing->crcOf(QStringLiteral("d/2.htm")), python.readAll().trimmed().toUInt());
     }
 
     // A version 1 database (before the server cache and checksums) is brought up to date on

@@ -68,6 +68,8 @@ expect 0 "publish"
 [[ "$(loadedAddin)" == "$prefix/$addins/libcorvane-brimble.so" ]] ||
   fail "the add-in was loaded from $(loadedAddin), not from the installed folder"
 grep -qxF "The action pads are published." "$work/out" || fail "publish said: $(cat "$work/out")"
+# The browser engine is the window's web bar's alone.
+! grep -q "libQt6WebEngine" "$work"/ld.* || fail "the command line loaded Qt WebEngine"
 grep -qF "=$prefix/$addins/libcorvane-brimble.so" "$registry" ||
   fail "the add-in is not registered from the installed folder: $(cat "$registry")"
 
