@@ -15,7 +15,9 @@
 # peak memory at 100k <= 80 MB, growth from 10k to 100k <= 0.4 KB a file.
 #
 # CORVANE_BENCH_BASELINE=OTHER_BUILD adds that build's publish to the pairs
-# (before/after in one run). CORVANE_BENCH_ROUNDS (default 5) runs each;
+# (before/after in one run). Both publish into the same databases: a build
+# that cannot read the other's kept listing of entries reads the stored
+# archive instead, and is slower for it than alone. CORVANE_BENCH_ROUNDS (default 5) runs each;
 # CORVANE_BENCH_SETS picks folders ("mixed 100k").
 # Build first (a Release or RelWithDebInfo build):
 #   cmake --build BUILD --target corvane-admin corvane-brimble
