@@ -39,6 +39,7 @@ private slots:
 private:
     QEventLoop m_loop;
     QString m_outcome;
+    QString m_lastStatus; // the last status text shown
     std::unique_ptr<StatusPrinter> m_status;
 };
 
