@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -334,7 +335,9 @@ bool ArchiveWriter::stream(ArchiveOutput &output, size_t index, Written &written
     }
     m_in.resize(ChunkSize);
     m_out.resize(ChunkSize);
-    uLong crc = crc32(0, nullptr, 0);
+    // libdeflate's CRC-32 uses the processor's carry-less multiply: several
+    // times zlib's speed on the stored pictures of a web folder.
+    quint32 crc = 0;
     for (;;) {
         if (m_cancel)
             return false;
@@ -343,7 +346,7 @@ bool ArchiveWriter::stream(ArchiveOutput &output, size_t index, Written &written
             continue;
         if (n < 0)
             return readFailed(index, errno);
-        crc = crc32(crc, m_in.data(), uInt(n));
+        crc = libdeflate_crc32(crc, m_in.data(), size_t(n));
         written.size += n;
         if (entry.store) {
             if (!output.write(m_in.data(), n))
