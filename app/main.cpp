@@ -24,7 +24,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
-#if __has_include(<malloc.h>)
+#if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 #include <cstdio>
@@ -132,7 +132,7 @@ int runConsole(int &argc, char **argv, const Admin::Invocation &invocation)
 
 int main(int argc, char **argv)
 {
-#ifdef M_ARENA_MAX
+#if defined(__GLIBC__)
     // glibc gives each new thread an allocator arena of its own, up to eight
     // per core. The publish's threads (walker, compressors, the archive
     // listing) hand memory back and forth; in separate arenas what one frees

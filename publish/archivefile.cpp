@@ -78,9 +78,9 @@ bool ArchiveFileCollection::add(ArchiveRecord record)
         slot = {position + 1, hash};
         return true;
     }
-    if (m_Records[slot.record - 1].SourceFilename() != source &&
-        !m_CaseVariants.contains(source.toString())) {
-        m_CaseVariants.insert(source.toString(), qint32(position));
+    const QString key = source.toString();
+    if (m_Records[slot.record - 1].SourceFilename() != source && !m_CaseVariants.contains(key)) {
+        m_CaseVariants.insert(key, qint32(position));
         return true;
     }
     m_Records.pop_back();
@@ -114,15 +114,18 @@ void ArchiveFileCollection::grow()
     m_Slots = std::move(table);
 }
 
-qsizetype ArchiveFileCollection::indexOf(QStringView source) const
+qsizetype ArchiveFileCollection::firstAnyCase(QStringView source) const
 {
     if (m_Slots.empty())
         return -1;
-    const Slot &slot = m_Slots[slotOf(source, quint32(qHash(CaseBlindKey{source})))];
-    if (slot.record == 0)
-        return -1;
-    if (m_Records[slot.record - 1].SourceFilename() == source)
-        return slot.record - 1;
+    return qsizetype(m_Slots[slotOf(source, quint32(qHash(CaseBlindKey{source})))].record) - 1;
+}
+
+qsizetype ArchiveFileCollection::indexOf(QStringView source) const
+{
+    const qsizetype first = firstAnyCase(source);
+    if (first < 0 || m_Records[size_t(first)].SourceFilename() == source)
+        return first;
     const auto it = m_CaseVariants.constFind(source.toString());
     return it == m_CaseVariants.cend() ? -1 : *it;
 }
@@ -144,10 +147,8 @@ const ArchiveRecord *ArchiveFileCollection::find(QStringView source) const
 
 const ArchiveRecord *ArchiveFileCollection::findAnyCase(QStringView source) const
 {
-    if (m_Slots.empty())
-        return nullptr;
-    const Slot &slot = m_Slots[slotOf(source, quint32(qHash(CaseBlindKey{source})))];
-    return slot.record == 0 ? nullptr : &at(slot.record - 1);
+    const qsizetype first = firstAnyCase(source);
+    return first < 0 ? nullptr : &at(first);
 }
 
 } // namespace Brimble

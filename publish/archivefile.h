@@ -133,6 +133,8 @@ private:
     };
     // The slot of the first record of that key, or the free slot it would take.
     size_t slotOf(QStringView source, quint32 hash) const;
+    // The position of the first record of that key without regard to case, or -1.
+    qsizetype firstAnyCase(QStringView source) const;
     void grow();
 
     std::deque<ArchiveRecord> m_Records;

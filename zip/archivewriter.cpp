@@ -376,16 +376,14 @@ bool ArchiveWriter::stream(ArchiveOutput &output, size_t index, Written &written
 bool ArchiveWriter::writeEnd(ArchiveOutput &output, qint64 count)
 {
     // The central directory, its records built again from each entry and
-    // where it went: a record or two of bytes at a time, not the whole.
+    // where it went, one at a time (the output gathers them into large writes).
     const qint64 offset = output.position();
-    QByteArray central;
+    QByteArray record;
     for (size_t i = 0; i < m_placed.size(); ++i) {
-        appendCentralRecord(central, i);
-        if (central.size() >= 64 * 1024 || i + 1 == m_placed.size()) {
-            if (!output.write(central.constData(), central.size()))
-                return false;
-            central.clear();
-        }
+        record.clear();
+        appendCentralRecord(record, i);
+        if (!output.write(record.constData(), record.size()))
+            return false;
     }
     const qint64 size = output.position() - offset;
     QByteArray end;

@@ -58,14 +58,17 @@ int ZipComponent::Private::start(Operation kind)
     return ZipResult::Success;
 }
 
-void ZipComponent::Private::stop()
+void ZipComponent::Private::cancelWork()
 {
     cancel = true;
-    {
-        std::lock_guard lock(mutex);
-        handedOverSignal.notify_all();
-        roomSignal.notify_all();
-    }
+    std::lock_guard lock(mutex);
+    handedOverSignal.notify_all();
+    roomSignal.notify_all();
+}
+
+void ZipComponent::Private::stop()
+{
+    cancelWork();
     if (worker.joinable())
         worker.join();
 }
@@ -304,10 +307,7 @@ void ZipComponent::Cancel()
 {
     if (d->operation == Operation::None)
         return;
-    d->cancel = true;
-    std::lock_guard lock(d->mutex);
-    d->handedOverSignal.notify_all();
-    d->roomSignal.notify_all();
+    d->cancelWork();
 }
 
 bool ZipComponent::isBusy() const

@@ -75,6 +75,8 @@ struct ZipComponent::Private
     // Owner's thread.
     int start(Internal::Operation operation);
     void stop();
+    // Sets cancel and wakes the worker wherever it waits.
+    void cancelWork();
     void drain();
     bool handle(Internal::Message &message, const QPointer<ZipComponent> &alive);
     bool previewFile(const Internal::FileItem &item, const QPointer<ZipComponent> &alive);
