@@ -57,10 +57,10 @@ fault "stored SHA-256 not checked on reading" dravo/actionpadstore.cpp \
   "tst_actionpadstore|tst_admincommands|$E2E"
 fault "a nested rollback does not doom the outer transaction" dravo/engine.cpp \
   're:m_rollbackOnly = true;(\s*return;)' '$1' \
-  '^tst_engine$|tst_actionpadstore|tst_actionpadpublisher|tst_hostdatabase'
+  '^tst_engine$|tst_actionpadstore|tst_actionpadpublisher'
 fault "settings paths compared case-sensitively" dravo/settingstree.cpp \
   'return text.toCaseFolded();' 'return text;' \
-  '^tst_settingstree$|tst_admincommands|tst_hostdatabase|tst_application$'
+  '^tst_settingstree$|tst_admincommands|tst_application$'
 fault "an attribute with an empty value is stored instead of removed" dravo/actionpadstore.cpp \
   'if (it.value().isEmpty()) {' 'if (false) {' \
   "tst_actionpadstore|tst_dravowrapper|tst_actionpad$|tst_actionpadpublisher|$E2E"

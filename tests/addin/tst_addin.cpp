@@ -26,15 +26,6 @@ const QString kPageClass = "CorvaneBrimble.ucActionPadEditor";
 const QByteArray kBeforeConfigureLine =
     "*** m_Application_BeforeConfigure: settings should be saved under corvane (registry)\r\n";
 
-// An object that answers SplashMessage but is no host application.
-class SplashOnly : public QObject
-{
-    Q_OBJECT
-public:
-    Q_INVOKABLE void SplashMessage(const QString &text) { messages.append(text); }
-    QStringList messages;
-};
-
 void setDebugSetting(const QString &value)
 {
     if (value.isNull())
@@ -53,8 +44,6 @@ private:
     std::optional<AddinTest::Fixture> m_fixture;
     std::optional<Brimble::Addin> m_addin;
     QVariantList m_custom;
-    QObject m_plain;
-    SplashOnly m_splashOnly;
 
     FakeHost::Host &host() { return m_fixture->host; }
     void connectAddin(QObject *application)
@@ -89,24 +78,6 @@ private slots:
         m_fixture.reset();
     }
 
-    void onConnectionRefusesWhatIsNoHostApplication_data()
-    {
-        columns<QObject *, int, QStringList>({"application", "error", "splashed"});
-        row("null application", static_cast<QObject *>(nullptr), 424, QStringList());
-        row("no SplashMessage member", static_cast<QObject *>(&m_plain), 438, QStringList());
-        row("not the host's application: splashed first", static_cast<QObject *>(&m_splashOnly), 13,
-            QStringList{"CorvaneBrimble.Addin"});
-    }
-
-    void onConnectionRefusesWhatIsNoHostApplication()
-    {
-        QFETCH(QObject *, application);
-        m_splashOnly.messages.clear();
-        QTEST(errorOf([&] { connectAddin(application); }), "error");
-        QVERIFY(!AM::IsInitialized());
-        QTEST(m_splashOnly.messages, "splashed");
-    }
-
     void theHostsApplicationIsHeardUntilDisconnection()
     {
         connectAddin(&host().application);
@@ -129,8 +100,6 @@ private slots:
         row("configuration not allowed: no page", "0", true, true, false, 0, 0, false);
         row("no database: error 513 after the flag is read", "0", true, false, true, 0,
             int(0x80040201), false);
-        row("setting that is no Boolean: type mismatch first", "yes", true, false, true, 0, 13,
-            true);
     }
 
     void beforeConfigure()

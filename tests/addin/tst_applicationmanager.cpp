@@ -146,23 +146,6 @@ private slots:
         }
         QVERIFY(!AM::IsInitialized()); // the application is gone
     }
-
-    void settingsInTheDatabase()
-    {
-        m_fixture->connect();
-        const QString section = "frmEditArchiveDuplicates";
-        AM::SaveAddinSetting(section, "Width", 7000);
-        QCOMPARE(host().database.setting("Addins\\CorvaneAdministration\\" + section, "Width"),
-                 QVariant(7000));
-        QCOMPARE(AM::GetAddinSetting(section, "Width", 1), QVariant(7000));
-        QCOMPARE(AM::GetAddinSetting(section, "Height", 4321), QVariant(4321));
-        QCOMPARE(AM::GetAddinSetting("otherSection", "Width", 5), QVariant(5));
-        QCOMPARE(AM::GetWebBarUrl(), QString());
-        host().database.setSetting("WebBar", "URL", "start.htm");
-        host().database.setSetting("Overview", "URL", "http://server/overview.htm");
-        QCOMPARE(AM::GetWebBarUrl(), QStringLiteral("start.htm"));
-        QCOMPARE(AM::GetOverviewUrl(), QStringLiteral("http://server/overview.htm"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ApplicationManager)

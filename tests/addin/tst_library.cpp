@@ -4,7 +4,6 @@
 #include "tests/datarows.h"
 
 #include <QFileInfo>
-#include <QLibrary>
 #include <QTest>
 
 #include <memory>
@@ -46,20 +45,6 @@ private slots:
         const std::unique_ptr<QObject> object = ComponentRegistry::instance().create(classId);
         QVERIFY(object);
         QCOMPARE(QString::fromLatin1(object->metaObject()->className()), className);
-    }
-
-    void canUnloadOnlyWithoutLiveObjects()
-    {
-        QLibrary library(kLibrary);
-        QVERIFY(library.load());
-        auto canUnloadNow = reinterpret_cast<Corvane::Platform::DllCanUnloadNowFunction>(
-            library.resolve("DllCanUnloadNow"));
-        QVERIFY(canUnloadNow);
-        QCOMPARE(canUnloadNow(), 0);
-        auto record = ComponentRegistry::instance().create("CorvaneBrimble.actionPad");
-        QCOMPARE(canUnloadNow(), 1);
-        record.reset();
-        QCOMPARE(canUnloadNow(), 0);
     }
 };
 

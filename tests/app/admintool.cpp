@@ -51,11 +51,6 @@ QString runTool(const QString &program, const QStringList &arguments, const QStr
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-QList<Corvane::Dravo::TableRecord> tables(const QString &location)
-{
-    return Corvane::Dravo::TableCatalog(*Corvane::Dravo::Engine::open(location)).all();
-}
-
 QString databaseState(const QString &location)
 try {
     const std::unique_ptr<Corvane::Dravo::Engine> engine = Corvane::Dravo::Engine::open(location);

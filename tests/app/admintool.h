@@ -31,7 +31,6 @@ QString runTool(const QString &program, const QStringList &arguments,
 // Tables, the settings the tests touch, the web folder, attributes, archive size and cache
 // generation as text: equal texts, nothing changed. An unreadable database: the error's text.
 QString databaseState(const QString &location);
-QList<Corvane::Dravo::TableRecord> tables(const QString &location);
 
 // A scratch database (SQLite or PostgreSQL) after `init --demo --web-folder <folder>/web`.
 struct Demo

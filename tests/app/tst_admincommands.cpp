@@ -1,15 +1,13 @@
-// corvane-admin run as a process: init --demo, table add, settings, bad input (one line on
-// standard error, the database as it was), and "actionpads show", "extract" and "verify" over
-// archives made by Info-ZIP's zip and stored directly ("show --json" and a publish through the
-// add-in: tests/endtoend).
+// corvane-admin run as a process: init --demo, settings, bad input (one line on standard
+// error, the database as it was), and "actionpads extract" and "verify" over archives made by
+// Info-ZIP's zip and stored directly ("show --json" and a publish through the add-in:
+// tests/endtoend).
 #include "admintool.h"
 
 #include "../datarows.h"
 
 #include "dravo/actionpadstore.h"
-#include "dravo/servercache.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QJsonDocument>
 #include <QProcess>
@@ -43,21 +41,15 @@ class tst_AdminCommands : public QObject
         return m_stored->admin(arguments);
     }
 
-    // The tests share one demo database; one that adds tables makes its own.
-    void newDemo()
-    {
-        m_demo = std::make_unique<AdminTool::Demo>();
-        QVERIFY2(m_demo->init.exitCode == 0 && m_demo->init.errors.isEmpty(),
-                 qPrintable(m_demo->init.errors));
-    }
-
 private slots:
     void initTestCase()
     {
         DRAVO_REQUIRE_BACKEND();
-        newDemo();
+        m_demo = std::make_unique<AdminTool::Demo>();
         m_stored = std::make_unique<AdminTool::Demo>();
-        QVERIFY2(m_stored->init.exitCode == 0, qPrintable(m_stored->init.errors));
+        for (const AdminTool::Demo *demo : {m_demo.get(), m_stored.get()})
+            QVERIFY2(demo->init.exitCode == 0 && demo->init.errors.isEmpty(),
+                     qPrintable(demo->init.errors));
         // An archive of the demo's web folder, stored as a publish would store it.
         m_archive = m_stored->folder() + "/pads.zip";
         int exitCode = -1;
@@ -66,21 +58,6 @@ private slots:
         const std::unique_ptr<Dravo::Engine> engine = Dravo::Engine::open(m_stored->location());
         Dravo::ActionPadStore(*engine).save(
             m_archive, {{"defaultactionpad", "start.htm"}, {"overviewactionpad", "übersicht.htm"}});
-        Dravo::ServerCache(*engine).refresh();
-        Dravo::ServerCache(*engine).refresh();
-    }
-
-    void demoHasTablesAndAClash()
-    {
-        QVERIFY(m_demo->init.output.startsWith("Initialised "));
-        // Two index.htm in two action pad folders: their archive names clash.
-        for (const char *file : {"customers/index.htm", "products/index.htm", "übersicht.htm"})
-            QVERIFY2(QDir(m_demo->web()).exists(file), file);
-        const QList<Corvane::Dravo::TableRecord> tables = AdminTool::tables(m_demo->location());
-        QCOMPARE(tables.size(), 4);
-        QCOMPARE(tables.at(3).name + ' ' + QString::number(tables.at(3).idTable), "Archive 0");
-        QCOMPARE(QJsonDocument(m_demo->show()).toJson(QJsonDocument::Compact),
-                 R"({"attributes":{},"cacheGeneration":0,"entries":[],"sha256":null,"size":0})");
     }
 
     void settingsGetAndSet_data()
@@ -116,8 +93,6 @@ private slots:
         row("missing database", "settings set X Y 1 --database {missing}",
             sqlite ? "does not exist" : "");
         row("unknown command", "frobnicate --database {db}", "unknown command \"frobnicate\"");
-        row("malformed URL", "table add Foo --database postgresql://user@localhost:port/db",
-            "postgresql://user@localhost:port/db");
         row("duplicate table id", "table add Foo --id 1 --database {db}",
             "already taken by \"Customers\"");
         row("missing argument", "settings set X Y --database {db}", "needs VALUE");
@@ -174,53 +149,6 @@ private slots:
         QVERIFY2(result.errors.contains("no configuration page publishes action pads"),
                  qPrintable(result.errors));
         QCOMPARE(AdminTool::databaseState(m_demo->location()), before);
-    }
-
-    void tableAdd_data()
-    {
-        columns<QString, int, QString>({"options", "id", "summary"}); // idtable localname ...
-        row("defaults: next id, idtable = id, names = NAME", "", 5, "5 Suppliers  Suppliers");
-        row("every option",
-            "--id 12 --idtable 0 --localname Lieferanten --fallback-name Vendors --inspector "
-            "VendorInspector",
-            12, "0 Lieferanten Vendors VendorInspector");
-    }
-
-    void tableAdd()
-    {
-        QFETCH(QString, options);
-        QFETCH(int, id);
-        QFETCH(QString, summary);
-        newDemo();
-        const AdminTool::Result result =
-            m_demo->admin(QStringList{"table", "add", "Suppliers"} << words(options));
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.output, QStringLiteral("Added table %1 \"Suppliers\"\n").arg(id));
-        QStringList found;
-        for (const Corvane::Dravo::TableRecord &t : AdminTool::tables(m_demo->location()))
-            if (t.id == id)
-                found << QStringLiteral("%1 %2 %3 %4 %5")
-                             .arg(t.name)
-                             .arg(t.idTable)
-                             .arg(t.localName, t.fallbackName, t.inspectorName);
-        QCOMPARE(found, QStringList{"Suppliers " + summary});
-    }
-
-    void showSummarisesTheArchive()
-    {
-        const int entries = AdminTool::runTool("zipinfo", {"-1", m_archive}).count('\n');
-        QVERIFY(entries >= 12);
-        const AdminTool::Result text = admin({"actionpads", "show"});
-        QCOMPARE(text.exitCode, 0);
-        const QString sha256 =
-            QCryptographicHash::hash(readAll(m_archive), QCryptographicHash::Sha256).toHex();
-        for (const QString &line : {QStringLiteral("Archive: %1 bytes, %2 entries\n")
-                                        .arg(QFileInfo(m_archive).size())
-                                        .arg(entries),
-                                    QStringLiteral("SHA-256: %1\n").arg(sha256),
-                                    QStringLiteral("  overviewactionpad = übersicht.htm\n"),
-                                    QStringLiteral("Cache generation: 2\n")})
-            QVERIFY2(text.output.contains(line), qPrintable(text.output));
     }
 
     void extractWritesTheStoredBytes()

@@ -44,11 +44,6 @@ private slots:
         DataRows::row("terminal: text after dots is a new status",
                       QStringList{"Zipping", "Zipping.", "Zipping. failed"}, true,
                       "Zipping\n\r  [#-------------------]   5%\nZipping. failed\n");
-        DataRows::row("terminal: the same status again is a line", QStringList{"Ready", "Ready"},
-                      true, "Ready\nReady\n");
-        DataRows::row("terminal: a bar open at the end is closed",
-                      QStringList{"Zipping", "Zipping."}, true,
-                      "Zipping\n\r  [#-------------------]   5%\n");
     }
     void print()
     {

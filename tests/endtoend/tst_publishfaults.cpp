@@ -208,25 +208,6 @@ private slots:
         QVERIFY(counts[u"old"_s] > 0);
     }
 
-    void lockedDatabaseIsLeftAlone()
-    {
-        // Without the demo's clash nothing but the store needs the database.
-        const QString products = u"Inspectors\\Products\\WebBar URL https://example.com/products"_s;
-        QCOMPARE(m_demo->admin(words(u"settings set "_s + products)).exitCode, 0);
-        const QString before = dump();
-        QProcess lock; // another connection holding the write lock
-        lock.start(u"sqlite3"_s, {location()});
-        lock.write("BEGIN IMMEDIATE;\nSELECT 'held';\n");
-        QVERIFY(lock.waitForReadyRead(10000) && lock.readAll().trimmed() == "held");
-        const AdminTool::Result result = m_demo->admin({u"publish"_s, u"--language"_s, u"en"_s});
-        lock.closeWriteChannel();
-        QVERIFY(lock.waitForFinished());
-        QVERIFY2(result.exitCode > 0, qPrintable(result.errors));
-        QVERIFY2(result.errors.contains(u"locked"_s) && result.errors.contains(location()),
-                 qPrintable(result.errors));
-        QCOMPARE(dump(), before);
-    }
-
     // SIGINT, SIGTERM and SIGHUP end a publish with 128 + the signal, and its temporary files go.
     void signalEndsThePublishCleanly_data()
     {

@@ -70,22 +70,6 @@ private slots:
 
     void cleanup() { delete m_form; }
 
-    void adapterSpeaksTwips()
-    {
-        // 15 twips a pixel at the offscreen platform's 96 logical dots per inch.
-        auto *button = ControlAdapter::of(m_button);
-        QObject *form = ControlAdapter::of(m_form);
-        QCOMPARE(ControlAdapter::of(m_button), button);
-        QCOMPARE(LateBinding::getProperty(button, "Left").toFloat(), 150.0f);
-        QCOMPARE(LateBinding::getProperty(button, "Height").toFloat(), 450.0f);
-        QCOMPARE(LateBinding::getProperty(button, "Container").value<QObject *>(), form);
-        QCOMPARE(LateBinding::getProperty(button, "Parent").value<QObject *>(), form);
-        QVERIFY(ControlAdapter::of(m_form)->isForm() && !button->isForm());
-        QCOMPARE(ControlAdapter::of(m_form)->ScaleWidth(), 6000.0f);
-        LateBinding::call(button, "Move", {300, 150, 750, 1440});
-        QCOMPARE(m_button->geometry(), QRect(20, 10, 50, 96));
-    }
-
     void anchorsOnForm_data()
     {
         // expected: after the form grew by 200 x 100 pixels

@@ -2,7 +2,6 @@
 
 #include "tests/addin/addintestsupport.h"
 
-#include "platform/latebinding.h"
 #include "platform/runtimeerror.h"
 #include "tests/platform/platformtest.h"
 
@@ -35,23 +34,6 @@ private:
 private slots:
     void init() { m_fixture.emplace(); }
     void cleanup() { m_fixture.reset(); }
-
-    // Called by name, as the pages do; each call opens and saves the file on its own.
-    void storesAttributesAndArchiveAndRefreshes()
-    {
-        Brimble::DravoWrapper wrapper;
-        using Corvane::Platform::LateBinding::call;
-        call(&wrapper, "SetFileAttribute", {"defaultactionpad", "a.htm"});
-        call(&wrapper, "SetFileAttribute", {"overviewactionpad", "b.htm"});
-        const QByteArray content("PK\x05\x06" + QByteArray(18, '\0'));
-        call(&wrapper, "UpdateActionPadFile", {writeFile("tmpabc123", content)});
-        call(&wrapper, "RefreshCache");
-        QCOMPARE(database().fileAttributes(),
-                 (QHash<QString, QString>{{"defaultactionpad", "a.htm"},
-                                          {"overviewactionpad", "b.htm"}}));
-        QCOMPARE(database().storedFile(), content);
-        QCOMPARE(database().cacheRefreshes(), 1);
-    }
 
     // A refused save is the store's own rule (tst_actionpadstore).
     void aMissingArchiveFileKeepsTheStoredOne()

@@ -37,20 +37,6 @@ private slots:
         }
     }
 
-    void unusableFolderGivesEmptyResult()
-    {
-        QTemporaryDir dir;
-        QFile(dir.filePath("plain.txt")).open(QIODevice::WriteOnly);
-        const QStringList rootBefore = QDir::root().entryList(QDir::Files);
-        for (const char *folder : {"missing/folder", "plain.txt"}) {
-            qputenv("TMPDIR", QFile::encodeName(dir.filePath(folder)));
-            QVERIFY2(createTempFile(QStringLiteral("tmp")).isEmpty(), folder);
-        }
-        // Nothing was created anywhere else instead.
-        QCOMPARE(QDir::root().entryList(QDir::Files), rootBefore);
-        QVERIFY(QDir::current().entryList({"tmp*"}, QDir::Files).isEmpty());
-    }
-
     // Files killed processes left behind go with the next file made; nobody else's do.
     void removesOnlyLeftoversOfEndedProcesses_data()
     {

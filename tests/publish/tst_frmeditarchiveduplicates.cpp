@@ -6,11 +6,9 @@
 #include "platform/twips.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QUrl>
 
 #include <functional>
 #include <optional>
@@ -46,16 +44,6 @@ QTreeWidget *listOf(QWidget &dialog)
 }
 
 } // namespace
-
-// Receives the folders the dialog asks the shell to open.
-class FolderOpener : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 class tst_frmEditArchiveDuplicates : public QObject
 {
@@ -172,26 +160,6 @@ private slots:
         QCOMPARE(QList<int>(
                      {stored("Width").toInt(), stored("Height").toInt(), stored("lva-1").toInt()}),
                  QList<int>({outerWidth, outerHeight, qRound(column1)}));
-    }
-
-    void doubleClickOpensTheFolderOfTheRow()
-    {
-        FolderOpener opener;
-        QDesktopServices::setUrlHandler("file", &opener, "open");
-        const auto records = makeRecords({"b.htm", "a.htm", "a.htm"});
-        runDialog(records, [&](frmEditArchiveDuplicates &dialog) {
-            QTreeWidget *list = listOf(dialog);
-            list->clearSelection();
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                               QPoint(5, list->viewport()->height() - 2)); // below every row
-            QCOMPARE(opener.opened.size(), 0);
-            // The second row in display order is a.htm of folder f3.
-            const QRect second = list->visualItemRect(list->topLevelItem(1));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
-        });
-        QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(records->at(2).SourcePath())});
     }
 };
 

@@ -32,7 +32,7 @@ namespace {
 
 constexpr int Timeout = 60000;
 
-// Independent checks of the archives: Info-ZIP's unzip and zipinfo, and Python's zipfile.
+// Independent checks of the archives: Info-ZIP's unzip and Python's zipfile.
 struct ToolResult
 {
     int exitCode = -1; // -1: did not start or crashed
@@ -406,9 +406,6 @@ private slots:
         QCOMPARE(filesIn(path("out")), (QStringList{"1.zip", "3.zip"}));
         // The zip64 end record, its locator, then the classic record that points to them.
         QCOMPARE(first.mid(first.size() - 22 - 20 - 56, 4), QByteArray("PK\x06\x06", 4));
-        const ToolResult info = run("zipinfo", {"-t", path("out/3.zip")});
-        QVERIFY2(info.output.startsWith(QString::number(Entries) + " files"),
-                 qPrintable(info.output));
         QCOMPARE(run("unzip", {"-tq", path("out/3.zip")}).exitCode, 0);
         const QJsonObject archive = readArchive(path("out/3.zip"));
         QCOMPARE(archive["problem"].toString(), "ok");
