@@ -272,8 +272,7 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
         // it meanwhile. What the old archive held is read before it goes.
         std::future<std::optional<EntryListing>> next =
             std::async(std::launch::async, [path] { return EntryListing::readZip(path); });
-        const std::optional<EntryListing> previous =
-            PublishRecord::storedEntries(m_engine);
+        const std::optional<EntryListing> previous = PublishRecord::storedEntries(m_engine);
 
         // The old chunks go first, inside the transaction: whatever fails
         // from here on leaves them in place.
@@ -302,8 +301,12 @@ void ActionPadStore::save(const std::optional<QString> &contentPath,
             const qint64 n = readFull(file, buffer.data(), kChunkSize);
             if (n == 0)
                 break;
+            // The other core hashes the chunk while it is stored.
+            std::future<void> hashed = std::async(std::launch::async, [&sha256, &buffer, n] {
+                sha256.addData(buffer.constData(), n);
+            });
             chunks->insert(seq++, buffer.constData(), n);
-            sha256.addData(buffer.constData(), n);
+            hashed.get();
             size += n;
             if (n < kChunkSize)
                 break;
