@@ -24,7 +24,9 @@ namespace {
 // system every few megabytes to start writing the log out lets the disk work
 // while the next chunks are stored, and the commit's wait shrinks to the last
 // few (PostgreSQL does the same with its log). Only a hint: where it is not
-// available the commit writes everything itself, as it always does.
+// available the commit writes everything itself, as it always does. The log
+// gets a descriptor of its own: SQLite locks the -shm file, never the log, so
+// closing this descriptor releases none of SQLite's POSIX locks.
 class LogWriteback
 {
 public:
