@@ -13,7 +13,6 @@
 
 #if defined(__linux__)
 #include <fcntl.h>
-#include <unistd.h>
 #endif
 
 namespace Corvane::Dravo::Internal {
@@ -31,18 +30,9 @@ class LogWriteback
 {
 public:
     explicit LogWriteback(const QString &databasePath)
-        : m_logPath(QFile::encodeName(databasePath + QStringLiteral("-wal")))
+        : m_log(databasePath + QStringLiteral("-wal"))
     {
     }
-    ~LogWriteback()
-    {
-#if defined(__linux__)
-        if (m_log >= 0)
-            ::close(m_log);
-#endif
-    }
-    LogWriteback(const LogWriteback &) = delete;
-    LogWriteback &operator=(const LogWriteback &) = delete;
 
     void written(qint64 bytes)
     {
@@ -51,17 +41,14 @@ public:
             return;
         m_pending = 0;
 #if defined(__linux__)
-        if (m_log < 0)
-            m_log = ::open(m_logPath.constData(), O_RDONLY | O_CLOEXEC);
-        if (m_log >= 0)
-            ::sync_file_range(m_log, 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (m_log.isOpen() || m_log.open(QIODevice::ReadOnly))
+            ::sync_file_range(m_log.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
     }
 
 private:
     static constexpr qint64 kStep = 4 * 1024 * 1024;
-    QByteArray m_logPath;
-    int m_log = -1;
+    QFile m_log;
     qint64 m_pending = 0;
 };
 

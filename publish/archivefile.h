@@ -96,8 +96,9 @@ size_t qHash(CaseBlindKey key, size_t seed = 0) noexcept;
 
 // The archiver's records in preview order, found by SourceFilename. A record's
 // SourceFilename does not change while it is in the collection (the index
-// views its text). A large web folder has a record per file: they are kept
-// in blocks (never moved once added) and indexed by position.
+// keeps its hash and compares its text), except through dropTexts. A large
+// web folder has a record per file: they are kept in blocks (never moved once
+// added) and indexed by position.
 class ArchiveFileCollection
 {
 public:

@@ -3,6 +3,7 @@
 #include "dravo/actionpadstore.h"
 #include "dravo/servercache.h"
 #include "dravo/settingstree.h"
+#include "dravo/tablecatalog.h"
 
 #include <QJsonDocument>
 #include <QProcess>

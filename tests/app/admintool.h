@@ -5,8 +5,6 @@
 
 #include "../dravo/dravotest.h"
 
-#include "dravo/tablecatalog.h"
-
 #include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QStringList>
